@@ -1,0 +1,22 @@
+#pragma once
+
+// How pane rows are ordered and how sizes read.
+
+#include <string>
+
+struct TFileInfo;
+
+enum class TSortKey { skNone = 0, skTitle = 1, skFileName = 2, skSize = 3, skWriteTime = 4 };
+
+// The key and direction shared by both panes.
+struct TSortState {
+    TSortKey FSortKey = TSortKey::skNone;
+    bool FSortDesc = false;
+};
+
+// Negative, zero or positive when `first` goes before, with or after
+// `second`. Texts compare byte by byte (unsigned), case-sensitive.
+int lvPspCompare(const TFileInfo& first, const TFileInfo& second, const TSortState& sort);
+
+// "%.2fMB", "%.2fKB" or "%.2fB", hundredths rounded half to even.
+std::string FormatSize(double bytes);

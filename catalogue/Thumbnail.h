@@ -1,0 +1,25 @@
+#pragma once
+
+// Thumbnail pictures of the panes: every picture is exactly 75 x 60.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct TThumbnail {
+    static constexpr int Width = 75;
+    static constexpr int Height = 60;
+
+    // 0xAARRGGBB, row by row from the top. Pixels that were pure white in
+    // the decoded picture have alpha 0 (the image list's mask colour), all
+    // others alpha 255.
+    std::array<std::uint32_t, Width * Height> Pixels{};
+
+    // Picture 0 of every image list: black and fully opaque.
+    static TThumbnail Placeholder();
+};
+
+// Decodes a JPEG thumbnail file and stretches it to 75 x 60.
+// nullopt when the file is missing or not a decodable JPEG.
+std::optional<TThumbnail> DecodeThumbnail(const std::string& path);

@@ -1,0 +1,85 @@
+#pragma once
+
+// The video record, the object that carries it on a pane row, the
+// remembered settings, the folder scanner and the chunked copier.
+//
+// Strings are UTF-8 throughout; paths are the bytes the file system uses.
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+
+// One video as the folder scan found it. Copied by value.
+struct TFileInfo {
+    bool HasTitle = false;       // the title library could open the file
+    std::string Title;           // the stored title; empty when !HasTitle
+    std::string FileName;        // entry name without folder, case kept
+    double Size = 0;             // bytes (the full 64-bit size)
+    std::string WriteTime;       // local time, "yyyy/mm/dd,hh:mm:ss"
+    std::string FullPath;        // folder with trailing '/' + FileName
+    std::string ThumbPath;       // companion .THM, or DefaultThumb
+    std::int64_t ThumbSize = 0;  // bytes of the thumbnail; 0 when none
+    bool NoThumb = true;         // no companion thumbnail file
+    std::string NewPath;         // computer name to prefer on the way back
+};
+
+// The record as a pane row owns it.
+class TFileInfoEx {
+public:
+    TFileInfoEx() = default;
+    explicit TFileInfoEx(TFileInfo info) : FileInfo(std::move(info)) {}
+
+    TFileInfo FileInfo;
+};
+
+// The two remembered settings.
+struct TSaveInfo {
+    std::string PCDir;     // the computer folder in the path box
+    std::string PSPDrive;  // the handheld drive's mount point
+};
+
+// Formats a modification time as local "yyyy/mm/dd,hh:mm:ss".
+std::string FileTimeToDateTime(std::time_t modified);
+
+// The size in bytes of a file, from stat(); -1 when it cannot be read.
+std::int64_t FileSizeOf(const std::string& path);
+
+// The number of a handheld video name "M4V" + five digits + ".MP4"
+// (case-insensitive), or -1 when the name does not follow that scheme.
+int ParseVideoNumber(const std::string& name);
+
+// Lists the videos of one folder.
+class TListFiles {
+public:
+    // Called once for each video found. The record is the scanner's own
+    // working record, refilled for the next entry: copy what you keep.
+    std::function<void(const TFileInfo&)> OnFile;
+    // One turn of the message loop, taken once before the listing starts.
+    std::function<void()> OnIdle;
+
+    std::string VideoExt;      // upper case, ".MP4"
+    std::string ThumbExt;      // ".THM"
+    std::string DefaultThumb;  // ThumbPath of a video without thumbnail
+
+    // Scans `folder`, calls OnFile for every video and returns their
+    // count. With trackHighest, `highest` is set to the largest handheld
+    // video number among the names (0 when none); otherwise untouched.
+    int ScanFolder(const std::string& folder, int& highest, bool trackHighest);
+};
+
+// Copies one file in 100-byte chunks, reporting every chunk.
+class TCopyFile {
+public:
+    // After every written chunk: its byte count (1..100), the source path.
+    std::function<void(int Count, const std::string& FileName)> OnProgress;
+    // One turn of the message loop, after every written chunk.
+    std::function<void()> OnTurn;
+    // Shows an error message box; replaceable so tests can answer it.
+    std::function<void(const std::string& text)> ShowError;
+
+    // Copies Source to Dest, creating Dest's folder chain. True only when
+    // the whole source reached the medium. On failure no partial Dest is
+    // left behind.
+    [[nodiscard]] bool Execute(const std::string& Source, const std::string& Dest);
+};
