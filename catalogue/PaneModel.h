@@ -30,13 +30,16 @@ public:
     // Removes every row and trims the image list back to the placeholder.
     void ClearPane();
 
-    // Adds a row for `info` with `thumbnail` (nullopt: the placeholder).
-    // An unsorted pane appends; a sorted pane inserts where a stable sort
-    // by `sort` would put the row. Returns the new row's position.
+    // Adds a row for `info` with `thumbnail` (nullopt: the placeholder),
+    // unselected. An unsorted pane appends; a sorted pane inserts where a
+    // stable sort by `sort` of the pane with the row appended would put
+    // it: a binary search when the rows are already in that order, else
+    // a stable re-sort of the whole pane first (the other pane changed the
+    // shared key, or a record was edited). Returns the new row's position.
     int AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort);
 
     // Removes the row at `row`, deletes its picture and lowers every
-    // greater image index by one.
+    // greater image index by one. std::out_of_range for a bad `row`.
     void RemoveRow(int row);
 
     // Marks the pane sorted and orders its rows by `sort` (stable).
@@ -46,19 +49,30 @@ public:
 
     int RowCount() const { return static_cast<int>(FRows.size()); }
     const TPaneRow& Row(int row) const { return FRows.at(static_cast<std::size_t>(row)); }
-    TFileInfo& RecordAt(int row) { return FRows.at(static_cast<std::size_t>(row)).Info->FileInfo; }
+    const TFileInfo& RecordAt(int row) const { return FRows.at(static_cast<std::size_t>(row)).Info->FileInfo; }
+    // For editing a row's record in place (title, name). The pane stays
+    // where it is; a sorted pane re-sorts at its next added row.
+    TFileInfo& RecordAt(int row);
 
     void SetSelected(int row, bool selected);
     int SelectedCount() const;
 
     int ImageCount() const { return static_cast<int>(FImages.size()); }
-    const TThumbnail& Image(int index) const { return FImages.at(static_cast<std::size_t>(index)); }
+    const TThumbnail& Image(int index) const { return *FImages.at(static_cast<std::size_t>(index)); }
 
     // Empties the image list completely, placeholder included (window close).
     void ReleaseImages();
 
 private:
+    int InsertSorted(TPaneRow row, const TSortState& sort);
+    void StableSort(const TSortState& sort);
+
     std::vector<TPaneRow> FRows;
-    std::vector<TThumbnail> FImages;
+    // Pictures are 18 KB each; held by pointer so removing one in the
+    // middle moves pointers, not pictures.
+    std::vector<std::unique_ptr<TThumbnail>> FImages;
     bool FSorted = false;
+    // The order the rows are known to be in; nullopt once rows were
+    // appended unsorted or a record was edited.
+    std::optional<TSortState> FOrderedBy;
 };

@@ -12,6 +12,8 @@ enum class TSortKey { skNone = 0, skTitle = 1, skFileName = 2, skSize = 3, skWri
 struct TSortState {
     TSortKey FSortKey = TSortKey::skNone;
     bool FSortDesc = false;
+
+    bool operator==(const TSortState&) const = default;
 };
 
 // Negative, zero or positive when `first` goes before, with or after

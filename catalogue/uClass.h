@@ -78,8 +78,17 @@ public:
     // Shows an error message box; replaceable so tests can answer it.
     std::function<void(const std::string& text)> ShowError;
 
-    // Copies Source to Dest, creating Dest's folder chain. True only when
-    // the whole source reached the medium. On failure no partial Dest is
-    // left behind.
+    // Copies Source to Dest, creating Dest's folder chain and replacing a
+    // file already at Dest. True only when the whole source reached the
+    // medium (file and folder flushed).
+    //
+    // Source or Dest that cannot be opened (or name the same file): false,
+    // nothing shown, Dest untouched. A read, write or flush error, a full
+    // medium, or an exception from OnProgress or OnTurn: the partial Dest
+    // is deleted, ShowError gets "Read/Write file fail!" once, false.
     [[nodiscard]] bool Execute(const std::string& Source, const std::string& Dest);
+
+private:
+    [[nodiscard]] bool CopyContents(int from, int to, const std::string& Source);
+    void ReportChunk(int count, const std::string& Source);
 };

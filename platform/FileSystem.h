@@ -1,0 +1,118 @@
+#pragma once
+
+// The Linux file operations the catalogue and the transfers need: owned
+// file descriptors, directory listings, stat sizes and times, folder
+// chains, durable writes and a rename that never replaces.
+//
+// Paths are UTF-8 byte strings as the file system stores them. Functions
+// that can fail return the errno value (0 on success) or an empty
+// optional, never throw.
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <vector>
+
+namespace platform {
+
+// Owns one open file descriptor and closes it when it goes.
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : FFd(fd) {}
+    ~FileDescriptor();
+    FileDescriptor(FileDescriptor&& other) noexcept;
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    bool IsOpen() const { return FFd >= 0; }
+    int Get() const { return FFd; }
+
+    // Closes now and reports the outcome, so a write error that only
+    // shows at close is not lost. 0 when nothing was open.
+    [[nodiscard]] int Close();
+
+private:
+    int FFd = -1;
+};
+
+// An open file, or the errno of the failed open.
+struct OpenResult {
+    FileDescriptor File;
+    int Error = 0;
+};
+
+// Opens an existing regular file for reading. A directory, device or
+// pipe is refused (EISDIR / EINVAL) without blocking on it.
+[[nodiscard]] OpenResult OpenRegularForReading(const std::string& path);
+// Creates `path`, or truncates it when it exists, for writing.
+[[nodiscard]] OpenResult CreateOrTruncate(const std::string& path);
+// Creates `path` for writing; fails with EEXIST when anything is there.
+[[nodiscard]] OpenResult CreateExclusive(const std::string& path);
+
+// Reads up to `size` bytes, retrying interruptions. The count read
+// (0 at end of file), or -1 with errno set.
+[[nodiscard]] ssize_t ReadSome(int fd, void* buffer, std::size_t size);
+// Writes all `size` bytes, continuing after partial writes. 0, or the
+// errno of the failure (ENOSPC when the medium takes no more bytes).
+[[nodiscard]] int WriteAll(int fd, const void* buffer, std::size_t size);
+
+// Flushes a file's data and metadata to the medium.
+[[nodiscard]] int SyncFile(int fd);
+// Flushes a folder, so entries created or removed in it are durable.
+[[nodiscard]] int SyncDirectory(const std::string& folder);
+
+enum class EntryKind { RegularFile, Directory, Other };
+
+struct FileStatus {
+    EntryKind Kind = EntryKind::Other;
+    std::int64_t Size = 0;       // st_size
+    std::time_t Modified = 0;    // st_mtime
+    dev_t Device = 0;
+    ino_t Inode = 0;
+};
+
+// stat() of `path`, following symbolic links.
+std::optional<FileStatus> StatPath(const std::string& path);
+// lstat() of `path`: the link itself when it is one.
+std::optional<FileStatus> StatLink(const std::string& path);
+// fstat() of an open file.
+std::optional<FileStatus> StatDescriptor(int fd);
+// True when both name the same file (device and inode).
+bool SameFile(const FileStatus& a, const FileStatus& b);
+
+bool IsDirectory(const std::string& path);
+bool IsRegularFile(const std::string& path);
+
+// The names in `folder`, hidden ones and subfolders included, without
+// "." and "..", in the order the file system returns them. Empty
+// optional when the folder cannot be read.
+std::optional<std::vector<std::string>> ListDirectory(const std::string& folder);
+
+// Creates `folder` and every missing parent. 0 when it exists afterwards.
+[[nodiscard]] int MakeDirectories(const std::string& folder);
+
+// unlink(); 0 or errno.
+int RemoveFile(const std::string& path);
+
+// Renames `from` to `to` only when nothing is at `to` (EEXIST otherwise).
+[[nodiscard]] int RenameNoReplace(const std::string& from, const std::string& to);
+
+// Local calendar time of `when` under the current time zone rules.
+std::optional<std::tm> LocalTime(std::time_t when);
+
+// Path pieces on '/'.
+std::string FolderOf(const std::string& path);       // up to and including the last '/'
+std::string NameOf(const std::string& path);         // after the last '/'
+std::string WithTrailingSlash(const std::string& folder);
+
+// ASCII-only case folding, as FAT media compare names.
+std::string AsciiUpper(std::string_view text);
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
+
+} // namespace platform

@@ -1,0 +1,50 @@
+// Path pieces and the ASCII case folding of FAT names.
+
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+
+namespace platform {
+
+std::string FolderOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string NameOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string WithTrailingSlash(const std::string& folder)
+{
+    if (!folder.empty() && folder.back() == '/')
+        return folder;
+    return folder + '/';
+}
+
+namespace {
+
+char upperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+} // namespace
+
+std::string AsciiUpper(std::string_view text)
+{
+    std::string upper(text);
+    std::transform(upper.begin(), upper.end(), upper.begin(), upperAscii);
+    return upper;
+}
+
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return upperAscii(x) == upperAscii(y); });
+}
+
+} // namespace platform
