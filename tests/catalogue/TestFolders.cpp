@@ -1,0 +1,122 @@
+#include "tests/catalogue/TestFolders.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string makeTemporaryFolder()
+{
+    const char* root = std::getenv("TMPDIR");
+    std::string pattern = std::string(root && *root ? root : "/tmp") + "/vantrel-test-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!::mkdtemp(buffer.data()))
+        throw std::runtime_error("cannot make a temporary folder under " + pattern);
+    return std::string(buffer.data()) + '/';
+}
+
+// Media shared by the tests of one program, removed when it ends.
+class SuiteMedia {
+public:
+    static SuiteMedia& Get()
+    {
+        static SuiteMedia media;
+        return media;
+    }
+
+    const std::string& Video()
+    {
+        if (FVideo.empty())
+            FVideo = Make("video.MP4",
+                          "-f lavfi -i testsrc=duration=1:size=160x120:rate=10 -f lavfi -i sine=duration=1 "
+                          "-c:v mpeg4 -c:a aac -f psp -metadata title=T");
+        return FVideo;
+    }
+
+    const std::string& Thumbnail()
+    {
+        if (FThumbnail.empty())
+            FThumbnail = Make("thumb.jpg", "-f lavfi -i testsrc=size=160x120 -frames:v 1 -f mjpeg");
+        return FThumbnail;
+    }
+
+private:
+    std::string Make(const std::string& name, const std::string& arguments)
+    {
+        const std::string path = FFolder / name;
+        const std::string command = "ffmpeg -nostdin -loglevel error -y " + arguments + " '" + path + "'";
+        if (std::system(command.c_str()) != 0 || !fs::is_regular_file(path))
+            throw std::runtime_error("ffmpeg could not make " + path + ": " + command);
+        return path;
+    }
+
+    TempFolder FFolder;
+    std::string FVideo;
+    std::string FThumbnail;
+};
+
+} // namespace
+
+TempFolder::TempFolder() : FPath(makeTemporaryFolder()) {}
+
+TempFolder::~TempFolder()
+{
+    std::error_code ignored;
+    fs::remove_all(FPath, ignored);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string PatternBytes(std::size_t size)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    return bytes;
+}
+
+void SetModified(const std::string& path, std::int64_t seconds)
+{
+    const timespec times[2] = {{static_cast<time_t>(seconds), 0}, {static_cast<time_t>(seconds), 0}};
+    if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+        throw std::runtime_error("cannot set the time of " + path);
+}
+
+const std::string& HandheldVideo()
+{
+    return SuiteMedia::Get().Video();
+}
+
+const std::string& ThumbnailPicture()
+{
+    return SuiteMedia::Get().Thumbnail();
+}
+
+void CopyBytes(const std::string& from, const std::string& to)
+{
+    WriteFile(to, ReadFile(from));
+}

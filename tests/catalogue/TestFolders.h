@@ -1,0 +1,42 @@
+#pragma once
+
+// Real folders and real media for the catalogue tests: a temporary
+// folder per test, and handheld videos and thumbnails made by FFmpeg once
+// per test program.
+
+#include <cstdint>
+#include <string>
+
+// A fresh folder under $TMPDIR (or /tmp), removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder with a trailing '/'.
+    const std::string& Path() const { return FPath; }
+    // Path() + name.
+    std::string operator/(const std::string& name) const { return FPath + name; }
+
+private:
+    std::string FPath;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+// `size` bytes whose value depends on their position, so shifted or
+// repeated blocks do not compare equal.
+std::string PatternBytes(std::size_t size);
+// Sets a file's modification time (seconds since the epoch, UTC).
+void SetModified(const std::string& path, std::int64_t seconds);
+
+// A handheld video made by FFmpeg with the stored title "T" (made once per
+// test program; copy it where it is needed).
+const std::string& HandheldVideo();
+// A 160 x 120 JPEG thumbnail made by FFmpeg (once per test program).
+const std::string& ThumbnailPicture();
+
+// Copies a file's bytes to `to`.
+void CopyBytes(const std::string& from, const std::string& to);
