@@ -15,13 +15,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
+struct ToolRun {
     int ExitCode = -1;
     std::string Out;
     std::string Err;
 };
 
-Run runTool(const TempFolder& scratch, const std::string& arguments)
+ToolRun runTool(const TempFolder& scratch, const std::string& arguments)
 {
     const char* build = std::getenv("VANTREL_BUILD_DIR");
     const std::string tool = std::string(build ? build : ".") + "/vantrel-tool";
@@ -29,7 +29,7 @@ Run runTool(const TempFolder& scratch, const std::string& arguments)
     const std::string err = scratch / "stderr";
     const std::string command = "'" + tool + "' list " + arguments + " >'" + out + "' 2>'" + err + "'";
     const int status = std::system(command.c_str());
-    Run run;
+    ToolRun run;
     run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.Out = ReadFile(out);
     run.Err = ReadFile(err);
@@ -77,7 +77,7 @@ TEST_F(ListCommand, OneLinePerVideoWithWhatARowHolds)
     WriteFile(Videos / "readme.txt", "not a video");
     SetModified(Videos / "broken.mp4", 1138716309);
 
-    const Run run = runTool(Scratch, "'" + Videos.Path() + "'");
+    const ToolRun run = runTool(Scratch, "'" + Videos.Path() + "'");
 
     ASSERT_EQ(run.ExitCode, 0) << run.Err;
     const auto listing = rows(run.Out);
@@ -108,7 +108,7 @@ TEST_F(ListCommand, ThumbsColumnTellsDecodedFromPlaceholder)
     WriteFile(Videos / "bad.THM", "\xFF\xD8\xFF\xE0 truncated JPEG");
     WriteFile(Videos / "none.mp4", "x");
 
-    const Run run = runTool(Scratch, "'" + Videos.Path() + "' --thumbs");
+    const ToolRun run = runTool(Scratch, "'" + Videos.Path() + "' --thumbs");
 
     ASSERT_EQ(run.ExitCode, 0) << run.Err;
     const auto listing = rows(run.Out);
@@ -125,7 +125,7 @@ TEST_F(ListCommand, TabsNewlinesAndBackslashesInNamesAreEscaped)
 {
     WriteFile(Videos / "a\tb\nc\\d.mp4", "x");
 
-    const Run run = runTool(Scratch, "'" + Videos.Path() + "'");
+    const ToolRun run = runTool(Scratch, "'" + Videos.Path() + "'");
 
     ASSERT_EQ(run.ExitCode, 0) << run.Err;
     ASSERT_EQ(split(run.Out, '\n').size(), 2u) << run.Out;  // one line and the final newline
@@ -137,7 +137,7 @@ TEST_F(ListCommand, TabsNewlinesAndBackslashesInNamesAreEscaped)
 
 TEST_F(ListCommand, EmptyFolderPrintsNothing)
 {
-    const Run run = runTool(Scratch, "'" + Videos.Path() + "'");
+    const ToolRun run = runTool(Scratch, "'" + Videos.Path() + "'");
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out, "");
 }
@@ -146,7 +146,7 @@ TEST_F(ListCommand, MissingFolderIsNamedOnStandardError)
 {
     const std::string missing = Videos / "no-such-folder";
 
-    const Run run = runTool(Scratch, "'" + missing + "'");
+    const ToolRun run = runTool(Scratch, "'" + missing + "'");
 
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_NE(run.Err.find(missing), std::string::npos) << run.Err;
@@ -158,6 +158,6 @@ TEST_F(ListCommand, WrongUsageExitsWithTwo)
     EXPECT_EQ(runTool(Scratch, "").ExitCode, 2);
     EXPECT_EQ(runTool(Scratch, "'" + Videos.Path() + "' --frobnicate").ExitCode, 2);
     EXPECT_EQ(runTool(Scratch, "'" + Videos.Path() + "' '" + Videos.Path() + "'").ExitCode, 2);
-    const Run usage = runTool(Scratch, "");
+    const ToolRun usage = runTool(Scratch, "");
     EXPECT_NE(usage.Err.find("usage"), std::string::npos);
 }
