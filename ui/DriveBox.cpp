@@ -1,0 +1,48 @@
+#include "ui/DriveBox.h"
+
+#include "platform/Drives.h"
+
+#include <QSignalBlocker>
+
+TDriveBox::TDriveBox(QWidget* parent) : QComboBox(parent)
+{
+    connect(this, &QComboBox::activated, this, &TDriveBox::UserPicked);
+}
+
+void TDriveBox::Rebuild()
+{
+    {
+        const QSignalBlocker quiet(this);
+        clear();
+        for (const DriveInfo& drive : ListDrives())
+            addItem(QString::fromStdString(drive.displayText), QString::fromStdString(drive.mountPoint));
+        ShowSelection();
+    }
+    emit driveReported();
+}
+
+void TDriveBox::SetDrive(const std::string& mountPoint)
+{
+    const bool changed = mountPoint != FDrive;
+    FDrive = mountPoint;
+    ShowSelection();
+    if (changed)
+        emit driveReported();
+}
+
+std::string TDriveBox::EntryDrive(int index) const
+{
+    return itemData(index).toString().toStdString();
+}
+
+void TDriveBox::ShowSelection()
+{
+    const QSignalBlocker quiet(this);
+    setCurrentIndex(findData(QString::fromStdString(FDrive)));
+}
+
+void TDriveBox::UserPicked(int index)
+{
+    SetDrive(EntryDrive(index));
+    emit driveReported();
+}

@@ -1,0 +1,44 @@
+#include "ui/Look.h"
+
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPixmap>
+
+QFont WindowFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    return font;
+}
+
+QFont CaptionFont()
+{
+    QFont font = WindowFont();
+    font.setPointSize(10);
+    font.setBold(true);
+    return font;
+}
+
+QString WindowStyleSheet()
+{
+    return QStringLiteral(
+        "QPushButton { background-color: #F4F4F0; border: 1px solid #7F9DB9; border-radius: 2px; }"
+        "QPushButton:hover { border: 2px solid #FFC73C; }"
+        "QPushButton:focus { border: 1px solid #6A8DF4; }"
+        "QPushButton:hover:focus { border: 2px solid #FFC73C; }"
+        "QPushButton:pressed { background-color: #6A8DF4; }"
+        "QPushButton:disabled { color: #A0A0A0; }"
+        "QLineEdit#edtPath, QComboBox#cbDriver { border: 1px solid #7F9DB9; background-color: #FFFFFF; }"
+        "QLineEdit#edtPath:disabled, QComboBox#cbDriver:disabled { background-color: #FFFFFF; }"
+        "QProgressBar#pbDealing { border: 1px solid #7F9DB9; background-color: #FFFFFF; }"
+        "QProgressBar#pbDealing::chunk { background-color: #3C9A3C; width: 6px; margin: 1px; }");
+}
+
+void ShowPicture(QLabel& label, const QString& resource)
+{
+    label.setScaledContents(true);
+    const QPixmap picture(resource);
+    if (!picture.isNull())
+        label.setPixmap(picture);
+}

@@ -1,0 +1,261 @@
+// The window's life: creation, first show and close, the remembered
+// settings, the idle answer and dragging the window by its background.
+
+#include "ui/Main.h"
+
+#include "catalogue/PSPTitle.h"
+#include "platform/Drives.h"
+#include "platform/FileSystem.h"
+#include "platform/Settings.h"
+#include "ui/Cursors.h"
+#include "ui/Dialogs.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QDir>
+#include <QScreen>
+#include <QShowEvent>
+#include <QWindow>
+
+#include <cstdio>
+
+namespace {
+
+// True when `text` holds anything but blanks.
+bool HasNonBlank(const std::string& text)
+{
+    return text.find_first_not_of(" \t\r\n\f\v") != std::string::npos;
+}
+
+// True when `folder` is `mountPoint` or lies below it.
+bool LiesOn(const std::string& folder, const std::string& mountPoint)
+{
+    if (mountPoint == "/")
+        return true;
+    if (folder.compare(0, mountPoint.size(), mountPoint) != 0)
+        return false;
+    return folder.size() == mountPoint.size() || folder[mountPoint.size()] == '/';
+}
+
+} // namespace
+
+TfrmVantrel::TfrmVantrel(std::string startFolder) : FStartFolder(std::move(startFolder))
+{
+    BuildControls();
+    BuildActions();
+    BuildMenus();
+    BindButtons();
+    BindEvents();
+    FormCreate();
+}
+
+TfrmVantrel::~TfrmVantrel()
+{
+    // A window that was never closed still gives back the title library.
+    if (FTitleLibraryOpen)
+        PSPTitle::DestroyLibrary();
+}
+
+int TfrmVantrel::QueryIdle() const
+{
+    return FBusy ? 0 : 1;
+}
+
+void TfrmVantrel::FormCreate()
+{
+    FDriveListReady = false;
+    FBusy = false;
+
+    FCopier = std::make_unique<TCopyFile>();
+    PSPTitle::CreateLibrary();
+    FTitleLibraryOpen = true;
+
+    // The panes draw their rows themselves (their delegates); the copier
+    // lets the window stay live between its chunks.
+    FCopier->OnTurn = [this] { Turn(); };
+    FCopier->ShowError = [](const std::string& text) { ShowMessage(text, TMessageKind::Error); };
+
+    FScanner = std::make_unique<TListFiles>();
+    FScanner->OnFile = [this](const TFileInfo& info) { AddVideoRow(info); };
+    FScanner->OnIdle = [] { QCoreApplication::processEvents(); };
+    FScanner->VideoExt = ".MP4";
+    FScanner->ThumbExt = ".THM";
+
+    LoadSettings();
+
+    FCopyDragCursor = LoadCopyDragCursor();
+
+    // Until the first show the drive list shows the drive of the working
+    // folder; FDriveListReady is false, so nothing loads.
+    cbDriver.Rebuild();
+    cbDriver.SetDrive(WorkingFolderDrive().value_or(std::string()));
+
+    FDriveWatcher = std::make_unique<DriveWatcher>();
+    connect(FDriveWatcher.get(), &DriveWatcher::deviceArrived, this,
+            [this] { DriveChangeHandler(TDeviceEvent::Arrival); });
+    connect(FDriveWatcher.get(), &DriveWatcher::deviceRemoved, this,
+            [this] { DriveChangeHandler(TDeviceEvent::RemoveComplete); });
+
+    SetPathBoxText(HasNonBlank(FStartFolder) ? FStartFolder : FSettings.PCDir);
+
+    actPCSortNone.setChecked(true);
+    actPSPSortNone.setChecked(true);
+}
+
+void TfrmVantrel::FormShow()
+{
+    const std::string path = PathBoxText();
+    if (platform::IsDirectory(path)) {
+        SetPathBoxText(platform::WithTrailingSlash(path));
+        const TWaitCursor wait;
+        LoadPcFolder(PathBoxText());
+    } else {
+        SetPathBoxText(std::string());
+    }
+
+    // A removable drive wins over the remembered one: the last in the list.
+    std::optional<std::string> drive;
+    for (int entry = cbDriver.count() - 1; entry >= 0 && !drive; --entry) {
+        if (IsRemovableDrive(cbDriver.EntryDrive(entry)))
+            drive = cbDriver.EntryDrive(entry);
+    }
+    // The remembered drive only when it is in the list; an empty or
+    // vanished one loads nothing and says nothing.
+    if (!drive && !FSettings.PSPDrive.empty() && cbDriver.findData(QString::fromStdString(FSettings.PSPDrive)) >= 0)
+        drive = FSettings.PSPDrive;
+    if (drive) {
+        cbDriver.SetDrive(*drive);
+        RefreshPspPane(TDriveKey{*drive, TDriveOrigin::Forced}, true);
+        edtPath.setFocus();
+    }
+
+    FDriveListReady = true;
+    ReportReady();
+}
+
+void TfrmVantrel::FormClose(TCloseAction& action)
+{
+    // A scan in progress is running the event loop from inside the
+    // scanner; closing now would pull the scanner from under it.
+    if (FBusy || FScanDepth > 0) {
+        action = TCloseAction::Refuse;
+        return;
+    }
+    if (FClosed)
+        return;
+
+    FSettings.PCDir = PathBoxText();
+    FSettings.PSPDrive = cbDriver.Drive();
+    SaveSettings();
+
+    FDriveWatcher.reset();
+    {
+        const TUpdateBracket bracket(lvPC);
+        ClearPane(TPaneSide::Computer);
+    }
+    {
+        const TUpdateBracket bracket(lvPsp);
+        ClearPane(TPaneSide::Handheld);
+    }
+    FCopier.reset();
+    FScanner.reset();
+    lvPC.ReleaseImages();
+    lvPsp.ReleaseImages();
+
+    PSPTitle::DestroyLibrary();
+    FTitleLibraryOpen = false;
+    FClosed = true;
+}
+
+void TfrmVantrel::LoadSettings()
+{
+    FSettings.PCDir = Settings::Read("PCDir").value_or(std::string());
+    FSettings.PSPDrive = Settings::Read("PSPDrive").value_or(std::string());
+}
+
+void TfrmVantrel::SaveSettings()
+{
+    // Best effort: a store that cannot be written is not worth a message.
+    if (Settings::Write("PCDir", FSettings.PCDir))
+        (void)Settings::Write("PSPDrive", FSettings.PSPDrive);
+}
+
+void TfrmVantrel::FormMouseDown()
+{
+    if (QWindow* window = windowHandle())
+        window->startSystemMove();
+}
+
+void TfrmVantrel::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (FShown)
+        return;
+    FShown = true;
+    FormShow();
+}
+
+void TfrmVantrel::closeEvent(QCloseEvent* event)
+{
+    TCloseAction action = TCloseAction::Close;
+    FormClose(action);
+    if (action == TCloseAction::Refuse)
+        event->ignore();
+    else
+        event->accept();
+}
+
+bool TfrmVantrel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &edtPath && event->type() == QEvent::KeyPress) {
+        // The path box still handles the key itself afterwards.
+        edtPathKeyDown(static_cast<QKeyEvent*>(event)->key());
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched != &edtPath) {
+        FormMouseDown();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TfrmVantrel::Turn()
+{
+    // The copier turns after every 100 bytes; handing the event loop one
+    // pass a millisecond keeps the window live without a system call per
+    // chunk.
+    if (FTurnClock.isValid() && FTurnClock.nsecsElapsed() < 1'000'000)
+        return;
+    QCoreApplication::processEvents();
+    FTurnClock.restart();
+}
+
+std::string TfrmVantrel::PathBoxText() const
+{
+    return edtPath.text().toStdString();
+}
+
+void TfrmVantrel::SetPathBoxText(const std::string& text)
+{
+    edtPath.setText(QString::fromStdString(text));
+}
+
+std::optional<std::string> TfrmVantrel::WorkingFolderDrive() const
+{
+    const std::string folder = QDir::currentPath().toStdString();
+    std::optional<std::string> best;
+    for (int entry = 0; entry < cbDriver.count(); ++entry) {
+        const std::string mountPoint = cbDriver.EntryDrive(entry);
+        if (LiesOn(folder, mountPoint) && (!best || mountPoint.size() > best->size()))
+            best = mountPoint;
+    }
+    return best;
+}
+
+void TfrmVantrel::ReportReady() const
+{
+    // For the start-up benchmark: silent unless asked.
+    if (qEnvironmentVariableIsSet("VANTREL_REPORT_READY"))
+        std::fputs("vantrel: panes filled\n", stderr);
+}

@@ -1,0 +1,242 @@
+#pragma once
+
+// The main window TfrmVantrel: the computer pane on the left, the
+// handheld pane on the right, the commands between them, the path box and
+// the drive list above and the status bar below. It holds the program's
+// state and runs every command on the GUI thread.
+//
+// The window is split by concern over several files: Main.cpp (creation,
+// first show, close, settings, idle answer, dragging by the background),
+// MainLayout.cpp (controls and their places), MainActions.cpp (the command
+// table and the context menus), MainPanes.cpp (pane loads), MainDrives.cpp
+// (drive list, device events, refresh, browse, path box, space display)
+// and MainSorting.cpp (the sort commands).
+
+#include "catalogue/PaneModel.h"
+#include "catalogue/Sorting.h"
+#include "catalogue/uClass.h"
+#include "ui/DriveBox.h"
+#include "ui/DriveKey.h"
+#include "ui/PaneView.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCursor>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class DriveWatcher;
+
+// What the drive watcher reports.
+enum class TDeviceEvent { Arrival, RemoveComplete };
+
+// FormClose's answer: close, or keep the window open.
+enum class TCloseAction { Close, Refuse };
+
+class TfrmVantrel : public QWidget {
+    Q_OBJECT
+public:
+    // `startFolder` is the program's one argument (empty when none).
+    explicit TfrmVantrel(std::string startFolder = {});
+    ~TfrmVantrel() override;
+
+    // The idle query of the updater: 1 when idle, 0 while busy.
+    int QueryIdle() const;
+
+    // Creation, first show and close, in their fixed order.
+    void FormCreate();
+    void FormShow();
+    void FormClose(TCloseAction& action);
+    void LoadSettings();
+    void SaveSettings();
+
+    // Pane contents.
+    void AddVideoRow(const TFileInfo& info);
+    void ClearPane(TPaneSide which);
+    void LoadPspPane();
+    bool RefreshPspPane(const TDriveKey& key, bool force);
+
+    // Drives, folders and the space display.
+    void cbDriverChange();
+    void DriveChangeHandler(TDeviceEvent event);
+    void actRefreshExecute();
+    void actBrowseExecute();
+    void edtPathKeyDown(int key);
+    void ShowDiskSpace();
+    void UpdateSpaceWarning();
+
+    // The eighteen sort commands.
+    void actPCSortNoneExecute();
+    void actPCTitleAscExecute();
+    void actPCFileNameAscExecute();
+    void actPCSizeAscExecute();
+    void actPCWriteTimeAscExecute();
+    void actPCTitleDescExecute();
+    void actPCFileNameDescExecute();
+    void actPCSizeDescExecute();
+    void actPCWriteTimeDescExecute();
+    void actPSPSortNoneExecute();
+    void actPSPTitleAscExecute();
+    void actPSPFileNameAscExecute();
+    void actPSPSizeAscExecute();
+    void actPSPWriteTimeAscExecute();
+    void actPSPTitleDescExecute();
+    void actPSPFileNameDescExecute();
+    void actPSPSizeDescExecute();
+    void actPSPWriteTimeDescExecute();
+
+    // Moves the window with the pointer (a press on its background).
+    void FormMouseDown();
+
+    // What the other commands of the window work with.
+    TPaneView& Pane(TPaneSide which) { return which == TPaneSide::Computer ? lvPC : lvPsp; }
+    TCopyFile& Copier() { return *FCopier; }
+    TListFiles& Scanner() { return *FScanner; }
+    const QCursor& CopyDragCursor() const { return FCopyDragCursor; }
+    bool IsBusy() const { return FBusy; }
+    void SetBusy(bool busy) { FBusy = busy; }
+    bool DriveListReady() const { return FDriveListReady; }
+    void SetDriveListReady(bool ready) { FDriveListReady = ready; }
+    int HighestVideoNumber() const { return FHighestVideoNumber; }
+    void SetHighestVideoNumber(int number) { FHighestVideoNumber = number; }
+    const std::optional<TDriveKey>& LoadedDrive() const { return FLoadedDrive; }
+    double FreeBytes() const { return FFreeBytes; }
+    double TotalBytes() const { return FTotalBytes; }
+    const TSortState& SortState() const { return FSortState; }
+    const TSaveInfo& SavedSettings() const { return FSettings; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void PlaceControls();
+    void SetTabOrder();
+    void StyleControls();
+    void BuildActions();
+    void BindButtons();
+    void BuildMenus();
+    void BindEvents();
+
+    void Turn();
+    void ScanInto(TPaneSide pane, const std::string& folder, int& highest, bool trackHighest);
+    void LoadPcFolder(const std::string& folder);
+    std::string PathBoxText() const;
+    void SetPathBoxText(const std::string& text);
+    std::optional<std::string> WorkingFolderDrive() const;
+    void ReportReady() const;
+
+    void SortCommand(TPaneSide pane, TSortKey key, bool descending);
+    void NoSortCommand(TPaneSide pane);
+
+    // Process-wide value handed in by the program entry.
+    std::string FStartFolder;
+
+    // Window state.
+    std::unique_ptr<TCopyFile> FCopier;
+    std::unique_ptr<TListFiles> FScanner;
+    std::unique_ptr<DriveWatcher> FDriveWatcher;
+    bool FTitleLibraryOpen = false;
+    bool FShown = false;
+    bool FClosed = false;
+    int FScanDepth = 0;
+    QElapsedTimer FTurnClock;
+    QCursor FCopyDragCursor;
+
+    TPaneSide FScanTarget = TPaneSide::Computer;
+    bool FBusy = false;
+    bool FDriveListReady = false;
+    TSaveInfo FSettings;
+    std::optional<TDriveKey> FLoadedDrive;
+    int FHighestVideoNumber = 0;
+    double FFreeBytes = 0;
+    double FTotalBytes = 0;
+    TSortState FSortState;
+
+    // Controls, in creation order: a parent comes before its children.
+    QFrame pl{this};
+    QLabel imgPC{&pl};
+    QLabel RzLabel1{&pl};
+    QLineEdit edtPath{&pl};
+    QPushButton btnSelect{&pl};
+    QLabel imgPSP{&pl};
+    QLabel lbl3{&pl};
+    TDriveBox cbDriver{&pl};
+    TPaneView lvPC{this};
+    TPaneView lvPsp{this};
+    QPushButton btn1{this};
+    QPushButton RzButton1{this};
+    QPushButton RzButton7{this};
+    QPushButton RzButton2{this};
+    QPushButton RzButton3{this};
+    QPushButton RzButton4{this};
+    QPushButton RzButton5{this};
+    QPushButton btnHelp{this};
+    QPushButton RzButton6{this};
+    QStatusBar sbMain{this};
+    QProgressBar pbDealing{&sbMain};
+    QLabel spDealFileName{&sbMain};
+    QLabel spDiskSize{&sbMain};
+
+    // The command table.
+    QAction actBrowse{this};
+    QAction actMoveToPsp{this};
+    QAction actCopyToPsp{this};
+    QAction actDeletePspFile{this};
+    QAction actMoveToPc{this};
+    QAction actCopyToPc{this};
+    QAction actRefresh{this};
+    QAction actAbout{this};
+    QAction actHelp{this};
+    QAction actUpdate{this};
+    QAction actOpenFolder{this};
+    QAction actEditPCTitle{this};
+    QAction actEditPSPTitle{this};
+    QAction actModifyPcFileName{this};
+    QAction actMnMoveToPsp{this};
+    QAction actMnCopyToPsp{this};
+    QAction actMnDeletePspFile{this};
+    QAction actMnMoveToPc{this};
+    QAction actMnCopyToPc{this};
+    QActionGroup FPcSortGroup{this};
+    QActionGroup FPspSortGroup{this};
+    QAction actPCSortNone{this};
+    QAction actPCTitleAsc{this};
+    QAction actPCFileNameAsc{this};
+    QAction actPCSizeAsc{this};
+    QAction actPCWriteTimeAsc{this};
+    QAction actPCTitleDesc{this};
+    QAction actPCFileNameDesc{this};
+    QAction actPCSizeDesc{this};
+    QAction actPCWriteTimeDesc{this};
+    QAction actPSPSortNone{this};
+    QAction actPSPTitleAsc{this};
+    QAction actPSPFileNameAsc{this};
+    QAction actPSPSizeAsc{this};
+    QAction actPSPWriteTimeAsc{this};
+    QAction actPSPTitleDesc{this};
+    QAction actPSPFileNameDesc{this};
+    QAction actPSPSizeDesc{this};
+    QAction actPSPWriteTimeDesc{this};
+
+    // The panes' context menus and their sort submenus.
+    QMenu pmPC{this};
+    QMenu miPCAsc{&pmPC};
+    QMenu miPCDesc{&pmPC};
+    QMenu pmPSP{this};
+    QMenu miPSPAsc{&pmPSP};
+    QMenu miPSPDesc{&pmPSP};
+};

@@ -1,0 +1,181 @@
+// The window's command table, the buttons bound to it, the panes'
+// context menus and the event bindings of the controls.
+//
+// Commands whose work belongs to the transfers, deletion, editing, help,
+// about box and folder opening exist here with their captions and places;
+// those features connect their handlers.
+
+#include "ui/Main.h"
+
+#include "platform/Drives.h"
+
+namespace {
+
+struct TActionEntry {
+    QAction TfrmVantrel::*Action;
+    const char* Name;
+    const char* Caption;
+};
+
+struct TSortEntry {
+    QAction TfrmVantrel::*Action;
+    void (TfrmVantrel::*Handler)();
+    TPaneSide Pane;
+};
+
+// A button shows its command: caption (with its mnemonic), enabled state,
+// and a click runs it.
+void BindButton(QPushButton& button, QAction& action)
+{
+    const auto show = [&button, &action] {
+        button.setText(action.text());
+        button.setEnabled(action.isEnabled());
+    };
+    show();
+    QObject::connect(&action, &QAction::changed, &button, show);
+    QObject::connect(&button, &QPushButton::clicked, &action, &QAction::trigger);
+}
+
+} // namespace
+
+void TfrmVantrel::BuildActions()
+{
+    static const TActionEntry commands[] = {
+        {&TfrmVantrel::actBrowse, "actBrowse", "..."},
+        {&TfrmVantrel::actMoveToPsp, "actMoveToPsp", "&Move ->"},
+        {&TfrmVantrel::actCopyToPsp, "actCopyToPsp", "&Copy ->"},
+        {&TfrmVantrel::actDeletePspFile, "actDeletePspFile", "&Delete"},
+        {&TfrmVantrel::actMoveToPc, "actMoveToPc", "<- M&ove"},
+        {&TfrmVantrel::actCopyToPc, "actCopyToPc", "<- Co&py"},
+        {&TfrmVantrel::actRefresh, "actRefresh", "&Refresh"},
+        {&TfrmVantrel::actAbout, "actAbout", "&About"},
+        {&TfrmVantrel::actHelp, "actHelp", "&Help"},
+        {&TfrmVantrel::actUpdate, "actUpdate", ""},
+        {&TfrmVantrel::actOpenFolder, "actOpenFolder", "&Open Folder"},
+        {&TfrmVantrel::actEditPCTitle, "actEditPCTitle", "Edit Title"},
+        {&TfrmVantrel::actEditPSPTitle, "actEditPSPTitle", "Edit Title"},
+        {&TfrmVantrel::actModifyPcFileName, "actModifyPcFileName", ""},
+        {&TfrmVantrel::actMnMoveToPsp, "actMnMoveToPsp", "&Move ->"},
+        {&TfrmVantrel::actMnCopyToPsp, "actMnCopyToPsp", "&Copy ->"},
+        {&TfrmVantrel::actMnDeletePspFile, "actMnDeletePspFile", "&Delete"},
+        {&TfrmVantrel::actMnMoveToPc, "actMnMoveToPc", "<- M&ove"},
+        {&TfrmVantrel::actMnCopyToPc, "actMnCopyToPc", "<- Co&py"},
+        {&TfrmVantrel::actPCSortNone, "actPCSortNone", "&No Sort"},
+        {&TfrmVantrel::actPCTitleAsc, "actPCTitleAsc", "Title"},
+        {&TfrmVantrel::actPCFileNameAsc, "actPCFileNameAsc", "File Name"},
+        {&TfrmVantrel::actPCSizeAsc, "actPCSizeAsc", "Size"},
+        {&TfrmVantrel::actPCWriteTimeAsc, "actPCWriteTimeAsc", "Modified Time"},
+        {&TfrmVantrel::actPCTitleDesc, "actPCTitleDesc", "Title"},
+        {&TfrmVantrel::actPCFileNameDesc, "actPCFileNameDesc", "File Name"},
+        {&TfrmVantrel::actPCSizeDesc, "actPCSizeDesc", "Size"},
+        {&TfrmVantrel::actPCWriteTimeDesc, "actPCWriteTimeDesc", "Modified Time"},
+        {&TfrmVantrel::actPSPSortNone, "actPSPSortNone", "&No Sort"},
+        {&TfrmVantrel::actPSPTitleAsc, "actPSPTitleAsc", "Title"},
+        {&TfrmVantrel::actPSPFileNameAsc, "actPSPFileNameAsc", "File Name"},
+        {&TfrmVantrel::actPSPSizeAsc, "actPSPSizeAsc", "Size"},
+        {&TfrmVantrel::actPSPWriteTimeAsc, "actPSPWriteTimeAsc", "Modified Time"},
+        {&TfrmVantrel::actPSPTitleDesc, "actPSPTitleDesc", "Title"},
+        {&TfrmVantrel::actPSPFileNameDesc, "actPSPFileNameDesc", "File Name"},
+        {&TfrmVantrel::actPSPSizeDesc, "actPSPSizeDesc", "Size"},
+        {&TfrmVantrel::actPSPWriteTimeDesc, "actPSPWriteTimeDesc", "Modified Time"},
+    };
+    for (const TActionEntry& entry : commands) {
+        QAction& action = this->*entry.Action;
+        action.setObjectName(QString::fromLatin1(entry.Name));
+        action.setText(QString::fromLatin1(entry.Caption));
+    }
+    FPcSortGroup.setObjectName(QStringLiteral("PcSortGroup"));
+    FPspSortGroup.setObjectName(QStringLiteral("PspSortGroup"));
+
+    // Nine sort commands per pane, each ticking itself, one ticked at a
+    // time in each pane's group.
+    static const TSortEntry sorts[] = {
+        {&TfrmVantrel::actPCSortNone, &TfrmVantrel::actPCSortNoneExecute, TPaneSide::Computer},
+        {&TfrmVantrel::actPCTitleAsc, &TfrmVantrel::actPCTitleAscExecute, TPaneSide::Computer},
+        {&TfrmVantrel::actPCFileNameAsc, &TfrmVantrel::actPCFileNameAscExecute, TPaneSide::Computer},
+        {&TfrmVantrel::actPCSizeAsc, &TfrmVantrel::actPCSizeAscExecute, TPaneSide::Computer},
+        {&TfrmVantrel::actPCWriteTimeAsc, &TfrmVantrel::actPCWriteTimeAscExecute, TPaneSide::Computer},
+        {&TfrmVantrel::actPCTitleDesc, &TfrmVantrel::actPCTitleDescExecute, TPaneSide::Computer},
+        {&TfrmVantrel::actPCFileNameDesc, &TfrmVantrel::actPCFileNameDescExecute, TPaneSide::Computer},
+        {&TfrmVantrel::actPCSizeDesc, &TfrmVantrel::actPCSizeDescExecute, TPaneSide::Computer},
+        {&TfrmVantrel::actPCWriteTimeDesc, &TfrmVantrel::actPCWriteTimeDescExecute, TPaneSide::Computer},
+        {&TfrmVantrel::actPSPSortNone, &TfrmVantrel::actPSPSortNoneExecute, TPaneSide::Handheld},
+        {&TfrmVantrel::actPSPTitleAsc, &TfrmVantrel::actPSPTitleAscExecute, TPaneSide::Handheld},
+        {&TfrmVantrel::actPSPFileNameAsc, &TfrmVantrel::actPSPFileNameAscExecute, TPaneSide::Handheld},
+        {&TfrmVantrel::actPSPSizeAsc, &TfrmVantrel::actPSPSizeAscExecute, TPaneSide::Handheld},
+        {&TfrmVantrel::actPSPWriteTimeAsc, &TfrmVantrel::actPSPWriteTimeAscExecute, TPaneSide::Handheld},
+        {&TfrmVantrel::actPSPTitleDesc, &TfrmVantrel::actPSPTitleDescExecute, TPaneSide::Handheld},
+        {&TfrmVantrel::actPSPFileNameDesc, &TfrmVantrel::actPSPFileNameDescExecute, TPaneSide::Handheld},
+        {&TfrmVantrel::actPSPSizeDesc, &TfrmVantrel::actPSPSizeDescExecute, TPaneSide::Handheld},
+        {&TfrmVantrel::actPSPWriteTimeDesc, &TfrmVantrel::actPSPWriteTimeDescExecute, TPaneSide::Handheld},
+    };
+    for (const TSortEntry& entry : sorts) {
+        QAction& action = this->*entry.Action;
+        action.setCheckable(true);
+        (entry.Pane == TPaneSide::Computer ? FPcSortGroup : FPspSortGroup).addAction(&action);
+        connect(&action, &QAction::triggered, this, entry.Handler);
+    }
+    FPcSortGroup.setExclusive(true);
+    FPspSortGroup.setExclusive(true);
+
+    connect(&actBrowse, &QAction::triggered, this, &TfrmVantrel::actBrowseExecute);
+    connect(&actRefresh, &QAction::triggered, this, &TfrmVantrel::actRefreshExecute);
+}
+
+void TfrmVantrel::BindButtons()
+{
+    const std::pair<QPushButton*, QAction*> buttons[] = {
+        {&btnSelect, &actBrowse},   {&btn1, &actMoveToPsp},     {&RzButton1, &actCopyToPsp},
+        {&RzButton7, &actOpenFolder}, {&RzButton2, &actMoveToPc}, {&RzButton3, &actCopyToPc},
+        {&RzButton4, &actDeletePspFile}, {&RzButton5, &actRefresh}, {&btnHelp, &actHelp},
+        {&RzButton6, &actAbout},
+    };
+    for (const auto& [button, action] : buttons)
+        BindButton(*button, *action);
+}
+
+void TfrmVantrel::BuildMenus()
+{
+    pmPC.setObjectName(QStringLiteral("pmPC"));
+    pmPSP.setObjectName(QStringLiteral("pmPSP"));
+    miPCAsc.setObjectName(QStringLiteral("miPCAsc"));
+    miPCDesc.setObjectName(QStringLiteral("miPCDesc"));
+    miPSPAsc.setObjectName(QStringLiteral("miPSPAsc"));
+    miPSPDesc.setObjectName(QStringLiteral("miPSPDesc"));
+    for (QMenu* ascending : {&miPCAsc, &miPSPAsc})
+        ascending->setTitle(QStringLiteral("&Asc Sort By"));
+    for (QMenu* descending : {&miPCDesc, &miPSPDesc})
+        descending->setTitle(QStringLiteral("&Desc Sort By"));
+
+    pmPC.addActions({&actMnMoveToPsp, &actMnCopyToPsp, &actOpenFolder});
+    pmPC.addSeparator();
+    pmPC.addAction(&actPCSortNone);
+    miPCAsc.addActions({&actPCTitleAsc, &actPCFileNameAsc, &actPCSizeAsc, &actPCWriteTimeAsc});
+    miPCDesc.addActions({&actPCTitleDesc, &actPCFileNameDesc, &actPCSizeDesc, &actPCWriteTimeDesc});
+    pmPC.addMenu(&miPCAsc);
+    pmPC.addMenu(&miPCDesc);
+    pmPC.addSeparator();
+    pmPC.addAction(&actRefresh);
+
+    pmPSP.addActions({&actMnMoveToPc, &actMnCopyToPc, &actMnDeletePspFile});
+    pmPSP.addSeparator();
+    pmPSP.addAction(&actPSPSortNone);
+    miPSPAsc.addActions({&actPSPTitleAsc, &actPSPFileNameAsc, &actPSPSizeAsc, &actPSPWriteTimeAsc});
+    miPSPDesc.addActions({&actPSPTitleDesc, &actPSPFileNameDesc, &actPSPSizeDesc, &actPSPWriteTimeDesc});
+    pmPSP.addMenu(&miPSPAsc);
+    pmPSP.addMenu(&miPSPDesc);
+    pmPSP.addSeparator();
+    pmPSP.addAction(&actRefresh);
+}
+
+void TfrmVantrel::BindEvents()
+{
+    connect(&cbDriver, &TDriveBox::driveReported, this, &TfrmVantrel::cbDriverChange);
+    edtPath.installEventFilter(this);
+    // Pressing on the window's background moves the window.
+    QObject* const background[] = {
+        this, &pl, &imgPC, &imgPSP, &RzLabel1, &lbl3, &sbMain, &pbDealing, &spDealFileName, &spDiskSize,
+    };
+    for (QObject* control : background)
+        control->installEventFilter(this);
+}

@@ -1,0 +1,82 @@
+// What the panes hold: rows from folder scans, and the loads of the
+// computer folder and of the handheld's video folder.
+
+#include "ui/Main.h"
+
+#include "catalogue/Thumbnail.h"
+#include "platform/Drives.h"
+#include "platform/FileSystem.h"
+#include "ui/Cursors.h"
+#include "ui/Dialogs.h"
+
+#include <QScopedValueRollback>
+
+namespace {
+
+constexpr const char* kNotHandheld = "The current connected device is not PSP device.";
+
+} // namespace
+
+void TfrmVantrel::AddVideoRow(const TFileInfo& info)
+{
+    // A thumbnail that is missing or cannot be decoded leaves the row the
+    // placeholder; the scan goes on.
+    std::optional<TThumbnail> picture;
+    if (!info.ThumbPath.empty())
+        picture = DecodeThumbnail(info.ThumbPath);
+    Pane(FScanTarget).AddRow(info, std::move(picture), FSortState);
+}
+
+void TfrmVantrel::ClearPane(TPaneSide which)
+{
+    TPaneView& pane = Pane(which);
+    const TUpdateBracket bracket(pane);
+    pane.ClearPane();
+}
+
+void TfrmVantrel::LoadPspPane()
+{
+    const std::string drive = cbDriver.Drive();
+    if (!IsRemovableDrive(platform::WithTrailingSlash(drive)))
+        ShowMessage(kNotHandheld, TMessageKind::Information);
+    if (drive.empty()) {
+        // No drive selected: nothing to list.
+        FHighestVideoNumber = 0;
+        return;
+    }
+    const TUpdateBracket bracket(lvPsp);
+    ScanInto(TPaneSide::Handheld, HandheldVideoFolder(drive), FHighestVideoNumber, true);
+}
+
+bool TfrmVantrel::RefreshPspPane(const TDriveKey& key, bool force)
+{
+    if (FLoadedDrive == key && !force)
+        return false;
+    {
+        const TWaitCursor wait;
+        const TUpdateBracket bracket(lvPsp);
+        ClearPane(TPaneSide::Handheld);
+        LoadPspPane();
+        FLoadedDrive = key;
+        ShowDiskSpace();
+    }
+    lvPsp.FocusFirstRow();
+    return true;
+}
+
+void TfrmVantrel::LoadPcFolder(const std::string& folder)
+{
+    const TUpdateBracket bracket(lvPC);
+    ClearPane(TPaneSide::Computer);
+    int scratch = 0;
+    ScanInto(TPaneSide::Computer, folder, scratch, false);
+}
+
+void TfrmVantrel::ScanInto(TPaneSide pane, const std::string& folder, int& highest, bool trackHighest)
+{
+    if (!FScanner)
+        return;
+    FScanTarget = pane;
+    const QScopedValueRollback scanning(FScanDepth, FScanDepth + 1);
+    (void)FScanner->ScanFolder(folder, highest, trackHighest);
+}

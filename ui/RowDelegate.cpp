@@ -1,0 +1,119 @@
+#include "ui/RowDelegate.h"
+
+#include "catalogue/PaneModel.h"
+#include "catalogue/Sorting.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPalette>
+#include <QStyleOptionViewItem>
+
+#include <cmath>
+
+namespace {
+
+const QColor kTextColour{0, 0, 0};
+const QColor kCorruptedColour{255, 0, 0};
+constexpr const char* kCorruptedTitle = ">>>>>>Corrupted Data<<<<<<";
+
+// The picture's pixels as they are, without a copy: TThumbnail stores
+// 0xAARRGGBB words, which is QImage's ARGB32 layout.
+QImage PictureImage(const TThumbnail& picture)
+{
+    return QImage(reinterpret_cast<const uchar*>(picture.Pixels.data()), TThumbnail::Width, TThumbnail::Height,
+                  TThumbnail::Width * 4, QImage::Format_ARGB32);
+}
+
+void DrawLine(QPainter& painter, const QFontMetrics& metrics, int left, int top, const QString& text)
+{
+    // A plain drawText at the baseline: never elided, never wrapped; the
+    // pane cuts a long line off at its edge.
+    painter.drawText(QPoint(left, top + metrics.ascent()), text);
+}
+
+} // namespace
+
+int TextHeight(const QFont& font)
+{
+    return QFontMetrics(font).size(Qt::TextSingleLine, QStringLiteral("A")).height();
+}
+
+TRowLayout RowLayout(const QRect& row, int textHeight, bool hasPicture)
+{
+    const int left = row.left();
+    const int top = row.top();
+    const int right = row.left() + row.width();
+    const int bottom = row.top() + row.height();
+
+    TRowLayout layout;
+    layout.SelectionBox = QRect(QPoint(left + 1, top), QPoint(right - left - 2, bottom - 1));
+    const double spare = (bottom - top - TThumbnail::Height) / 2.0;
+    layout.Thumbnail = QPoint(left + 3, top + static_cast<int>(std::nearbyint(spare)));
+    layout.TextLeft = hasPicture ? left + TThumbnail::Width + 6 : left + 3;
+    layout.TitleTop = top + 3;
+    layout.NameTop = top + textHeight + 6;
+    layout.DetailsTop = top + 2 * textHeight + 9;
+    return layout;
+}
+
+void lvDrawItem(QPainter& painter, const QRect& row, bool selected, const TFileInfoEx* record,
+                const TThumbnail* picture, const QFont& font, const QPalette& palette)
+{
+    if (record == nullptr)
+        return;
+    const TFileInfo& info = record->FileInfo;
+    const int h = TextHeight(font);
+    const TRowLayout layout = RowLayout(row, h, picture != nullptr);
+
+    painter.save();
+    QColor background = palette.color(QPalette::Base);
+    if (selected) {
+        background = kSelectionColour;
+        painter.fillRect(layout.SelectionBox, palette.color(QPalette::Highlight));
+        painter.fillRect(layout.SelectionBox.adjusted(1, 1, -1, -1), background);
+    } else {
+        painter.fillRect(row, background);
+    }
+
+    if (picture != nullptr)
+        painter.drawImage(layout.Thumbnail, PictureImage(*picture));
+
+    painter.setFont(font);
+    painter.setBackgroundMode(Qt::OpaqueMode);
+    painter.setBackground(background);
+    const QFontMetrics metrics(font);
+    if (info.HasTitle) {
+        painter.setPen(kTextColour);
+        DrawLine(painter, metrics, layout.TextLeft, layout.TitleTop,
+                 QStringLiteral("Title: ") + QString::fromStdString(info.Title));
+    } else {
+        painter.setPen(kCorruptedColour);
+        DrawLine(painter, metrics, layout.TextLeft, layout.TitleTop, QString::fromLatin1(kCorruptedTitle));
+        painter.setPen(kTextColour);
+    }
+    DrawLine(painter, metrics, layout.TextLeft, layout.NameTop,
+             QStringLiteral("Name: ") + QString::fromStdString(info.FileName));
+    DrawLine(painter, metrics, layout.TextLeft, layout.DetailsTop,
+             QString::fromStdString(FormatSize(info.Size) + " " + info.WriteTime));
+    painter.restore();
+}
+
+TRowDelegate::TRowDelegate(const TPaneModel& pane, QObject* parent) : QAbstractItemDelegate(parent), FPane(pane) {}
+
+void TRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    if (!index.isValid() || index.row() >= FPane.RowCount())
+        return;
+    const TPaneRow& row = FPane.Row(index.row());
+    const TThumbnail* picture = row.ImageIndex >= 0 && row.ImageIndex < FPane.ImageCount()
+        ? &FPane.Image(row.ImageIndex)
+        : nullptr;
+    lvDrawItem(*painter, option.rect, option.state.testFlag(QStyle::State_Selected), row.Info.get(), picture,
+               option.font, option.palette);
+}
+
+QSize TRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const
+{
+    return QSize(option.rect.width(), kRowHeight);
+}
