@@ -112,10 +112,11 @@ int MakeDirectories(const std::string& folder)
     }
     if (::mkdir(path.c_str(), 0777) == 0)
         return 0;
-    // Another process may have made it meanwhile.
-    if (errno == EEXIST && IsDirectory(path))
-        return 0;
-    return errno;
+    if (errno != EEXIST)
+        return errno;
+    // Another process may have made it meanwhile; anything else there
+    // blocks the chain.
+    return IsDirectory(path) ? 0 : ENOTDIR;
 }
 
 int RemoveFile(const std::string& path)
