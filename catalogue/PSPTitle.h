@@ -17,6 +17,9 @@ void DestroyLibrary();
 // The title stored in the video at `path` (possibly empty), or nullopt
 // when the library cannot open it as a well-formed video.
 std::optional<std::string> ReadTitle(const std::string& path);
+// The same, and on failure `errorText` receives the library's one-line
+// text naming the file (the folder scan does not ask for it; scripts do).
+std::optional<std::string> ReadTitle(const std::string& path, std::string& errorText);
 
 struct SaveResult {
     enum class Status { Saved, OpenFailed, SaveFailed };

@@ -1,0 +1,255 @@
+#include "VideoFixtures.h"
+
+#include "psptitle/psptitle.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <memory>
+#include <poll.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace fixtures {
+
+TempFolder::TempFolder()
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/psptitle-test-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("cannot make a temporary folder");
+    path_ = pattern;
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+}
+
+namespace {
+
+// Reads both pipes until the program closes them.
+void drain(int outFd, int errFd, ProgramRun& result)
+{
+    std::array<pollfd, 2> fds = {pollfd{outFd, POLLIN, 0}, pollfd{errFd, POLLIN, 0}};
+    int open = 2;
+    char buffer[4096];
+    while (open > 0) {
+        if (::poll(fds.data(), fds.size(), -1) < 0)
+            break;
+        for (std::size_t i = 0; i < fds.size(); ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+            if (n <= 0) {
+                fds[i].fd = -1;
+                --open;
+                continue;
+            }
+            (i == 0 ? result.output : result.errors).append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+}
+
+} // namespace
+
+ProgramRun run(const std::vector<std::string>& arguments)
+{
+    int outPipe[2];
+    int errPipe[2];
+    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    const int spawned = ::posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(outPipe[1]);
+    ::close(errPipe[1]);
+    ProgramRun result;
+    if (spawned == 0) {
+        drain(outPipe[0], errPipe[0], result);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    ::close(outPipe[0]);
+    ::close(errPipe[0]);
+    if (spawned != 0)
+        throw std::runtime_error("cannot start " + arguments.front());
+    return result;
+}
+
+void makeVideo(const fs::path& target, const VideoRecipe& recipe)
+{
+    std::vector<std::string> command = {"ffmpeg", "-nostdin", "-y", "-v", "error",
+                                        "-f", "lavfi", "-i", "testsrc=duration=1:size=160x120:rate=10",
+                                        "-f", "lavfi", "-i", "sine=duration=1",
+                                        "-c:v", "mpeg4", "-c:a", "aac"};
+    if (recipe.title)
+        command.insert(command.end(), {"-metadata", "title=" + *recipe.title});
+    if (recipe.faststart)
+        command.insert(command.end(), {"-movflags", "+faststart"});
+    if (recipe.fragmented)
+        command.insert(command.end(), {"-movflags", "frag_keyframe+empty_moov"});
+    if (recipe.bitexact)
+        command.insert(command.end(), {"-fflags", "+bitexact"});
+    command.insert(command.end(), {"-f", recipe.format, target.string()});
+    const ProgramRun made = run(command);
+    if (made.exitCode != 0)
+        throw std::runtime_error("ffmpeg failed: " + made.errors);
+}
+
+Bytes readBytes(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeBytes(const fs::path& file, const Bytes& bytes)
+{
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + file.string());
+}
+
+std::uint32_t readU32(const Bytes& bytes, std::size_t at)
+{
+    return (std::uint32_t{bytes.at(at)} << 24) | (std::uint32_t{bytes.at(at + 1)} << 16) |
+           (std::uint32_t{bytes.at(at + 2)} << 8) | bytes.at(at + 3);
+}
+
+void putU32(Bytes& bytes, std::size_t at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes.at(at + static_cast<std::size_t>(i)) = static_cast<unsigned char>(value >> (24 - 8 * i));
+}
+
+std::vector<TopBox> topLevelBoxes(const Bytes& file)
+{
+    std::vector<TopBox> boxes;
+    std::uint64_t at = 0;
+    while (at + 8 <= file.size()) {
+        TopBox box;
+        box.offset = at;
+        box.size = readU32(file, at);
+        box.headerSize = 8;
+        box.type.assign(reinterpret_cast<const char*>(file.data() + at + 4), 4);
+        if (box.size == 1) {
+            box.size = (std::uint64_t{readU32(file, at + 8)} << 32) | readU32(file, at + 12);
+            box.headerSize = 16;
+        } else if (box.size == 0) {
+            box.size = file.size() - at;
+        }
+        if (box.size < box.headerSize || box.size > file.size() - at)
+            throw std::runtime_error("damaged top-level box " + box.type);
+        boxes.push_back(box);
+        at += box.size;
+    }
+    return boxes;
+}
+
+Bytes mediaData(const Bytes& file)
+{
+    Bytes media;
+    for (const TopBox& box : topLevelBoxes(file)) {
+        if (box.type == "mdat")
+            media.insert(media.end(), file.begin() + static_cast<std::ptrdiff_t>(box.offset + box.headerSize),
+                         file.begin() + static_cast<std::ptrdiff_t>(box.offset + box.size));
+    }
+    return media;
+}
+
+TopBox firstBox(const Bytes& file, const std::string& type)
+{
+    for (const TopBox& box : topLevelBoxes(file)) {
+        if (box.type == type)
+            return box;
+    }
+    throw std::runtime_error("no top-level " + type);
+}
+
+std::vector<std::size_t> find(const Bytes& haystack, const Bytes& needle)
+{
+    std::vector<std::size_t> found;
+    for (auto it = haystack.begin();
+         (it = std::search(it, haystack.end(), needle.begin(), needle.end())) != haystack.end(); ++it)
+        found.push_back(static_cast<std::size_t>(it - haystack.begin()));
+    return found;
+}
+
+Bytes bytesOf(const std::string& text)
+{
+    return Bytes(text.begin(), text.end());
+}
+
+std::string streamsAndDuration(const fs::path& video)
+{
+    return run({"ffprobe", "-v", "error", "-show_entries",
+                "format=duration:stream=index,codec_type,codec_name,width,height,sample_rate,channels,nb_frames,duration",
+                "-of", "compact", video.string()})
+        .output;
+}
+
+std::string probedTitle(const fs::path& video)
+{
+    std::string title = run({"ffprobe", "-v", "error", "-show_entries", "format_tags=title", "-of",
+                             "default=noprint_wrappers=1:nokey=1", video.string()})
+                            .output;
+    if (!title.empty() && title.back() == '\n')
+        title.pop_back();
+    return title;
+}
+
+std::string decodeErrors(const fs::path& video)
+{
+    const ProgramRun decoded = run({"ffmpeg", "-nostdin", "-v", "error", "-i", video.string(), "-f", "null", "-"});
+    return decoded.errors + (decoded.exitCode == 0 ? "" : "exit code " + std::to_string(decoded.exitCode));
+}
+
+namespace {
+
+struct LibraryDeleter {
+    void operator()(TitleLib* lib) const { TitleLibDestroy(lib); }
+};
+using Library = std::unique_ptr<TitleLib, LibraryDeleter>;
+
+} // namespace
+
+Opened openTitle(const fs::path& video)
+{
+    const Library lib(TitleLibCreate());
+    Opened opened;
+    opened.ok = TitleLibOpen(lib.get(), video.c_str()) != 0;
+    opened.title = TitleLibGetTitle(lib.get());
+    opened.errorText = TitleLibErrorText(lib.get());
+    return opened;
+}
+
+std::string saveTitle(const fs::path& video, const std::u16string& title)
+{
+    const Library lib(TitleLibCreate());
+    if (TitleLibOpen(lib.get(), video.c_str()) == 0)
+        return TitleLibErrorText(lib.get());
+    if (TitleLibSetTitle(lib.get(), title.c_str()) == 0 || TitleLibSave(lib.get()) == 0)
+        return TitleLibErrorText(lib.get());
+    return {};
+}
+
+} // namespace fixtures

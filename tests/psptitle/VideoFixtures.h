@@ -1,0 +1,93 @@
+#pragma once
+
+// Helpers for the title library's tests: temporary folders, FFmpeg-made
+// videos, the tools that check them, and a minimal top-level box walker
+// that is independent of the library under test.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fixtures {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+
+// A folder of its own under $TMPDIR (or /tmp), removed with everything in
+// it when the object goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    [[nodiscard]] const fs::path& path() const { return path_; }
+    [[nodiscard]] fs::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    fs::path path_;
+};
+
+struct ProgramRun {
+    int exitCode = -1;
+    std::string output;   // standard output
+    std::string errors;   // standard error
+};
+
+// Runs a program with these arguments (no shell) and collects its output.
+ProgramRun run(const std::vector<std::string>& arguments);
+
+// How a test video is made.
+struct VideoRecipe {
+    std::string format = "psp";              // -f psp, mp4 or mov
+    std::optional<std::string> title;        // -metadata title=...
+    bool faststart = false;                  // movie box before the media data
+    bool fragmented = false;                 // -movflags frag_keyframe+empty_moov
+    bool bitexact = false;                   // -fflags +bitexact
+};
+
+// Makes a one-second 160x120 video with one video and one audio stream.
+// Fails the calling test (by exception) when FFmpeg fails.
+void makeVideo(const fs::path& target, const VideoRecipe& recipe);
+
+Bytes readBytes(const fs::path& file);
+void writeBytes(const fs::path& file, const Bytes& bytes);
+
+// A top-level box as a plain walk of the file finds it.
+struct TopBox {
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+    std::uint32_t headerSize = 0;
+    std::string type;
+};
+std::vector<TopBox> topLevelBoxes(const Bytes& file);
+// The payload bytes of every top-level 'mdat', joined.
+Bytes mediaData(const Bytes& file);
+// The offset of the first top-level box of this type; throws when none.
+TopBox firstBox(const Bytes& file, const std::string& type);
+
+// Offsets of every occurrence of `needle` in `haystack`.
+std::vector<std::size_t> find(const Bytes& haystack, const Bytes& needle);
+Bytes bytesOf(const std::string& text);
+std::uint32_t readU32(const Bytes& bytes, std::size_t at);
+void putU32(Bytes& bytes, std::size_t at, std::uint32_t value);
+
+// ffprobe's view: streams and duration, and the format's title tag.
+std::string streamsAndDuration(const fs::path& video);
+std::string probedTitle(const fs::path& video);
+// What FFmpeg prints while decoding every frame; empty for a sound file.
+std::string decodeErrors(const fs::path& video);
+
+// The title library through its C interface.
+struct Opened {
+    bool ok = false;
+    std::u16string title;
+    std::string errorText;
+};
+Opened openTitle(const fs::path& video);
+// Saves `title`; the error text when it fails, empty when it worked.
+std::string saveTitle(const fs::path& video, const std::u16string& title);
+
+} // namespace fixtures
