@@ -4,6 +4,18 @@
 //
 // The mount table is /proc/self/mountinfo, or the file named by
 // VANTREL_MOUNTINFO; sysfs is /sys, or the folder named by VANTREL_SYSFS.
+// Both seams let tests and the demo simulate a handheld without root.
+//
+// A simulated sysfs is laid out as /sys lays it out, and only these files
+// are read. For a medium whose mount source is /dev/sdn1:
+//
+//   $VANTREL_SYSFS/class/block/sdn1 -> ../../block/sdn/sdn1   (a symlink)
+//   $VANTREL_SYSFS/block/sdn/sdn1/partition                  (exists: a partition)
+//   $VANTREL_SYSFS/block/sdn/removable                       (contains "1")
+//
+// A whole-disk medium (source /dev/sdn) needs class/block/sdn ->
+// ../../block/sdn and block/sdn/removable only. A simulated mount table is
+// replaced in one rename, as the kernel's table changes in one step.
 
 #include <cstdint>
 #include <memory>
@@ -23,6 +35,13 @@ struct MountEntry {
 // Parses mountinfo text. Pure; malformed lines are skipped.
 std::vector<MountEntry> ParseMountInfo(std::string_view text);
 
+// The file the mount table is read from: VANTREL_MOUNTINFO when set and
+// not empty, else /proc/self/mountinfo.
+std::string MountTablePath();
+
+// The current mount table from that file; empty when it cannot be read.
+std::vector<MountEntry> ReadMountTable();
+
 struct DriveInfo {
     std::string mountPoint;   // identifies the drive
     std::string displayText;  // removable: mount point alone; else with label or type
@@ -30,8 +49,11 @@ struct DriveInfo {
 };
 
 // The drives of the drive list, in mount-table order (newest last),
-// pseudo and system file systems left out.
+// pseudo and system file systems left out. A mount point mounted over
+// appears once, where and as its newest mount is.
 std::vector<DriveInfo> ListDrives();
+// The same from a table already read (sysfs is still read for each entry).
+std::vector<DriveInfo> DrivesOf(const std::vector<MountEntry>& table);
 
 // True when the mount point belongs to a block device whose disk reports
 // removable = 1 in sysfs. A trailing '/' (or several) is accepted.
@@ -43,16 +65,26 @@ struct DiskSpace {
 };
 DiskSpace QueryDiskSpace(const std::string& mountPoint);
 
-// Reports mounts appearing and vanishing while the event loop runs.
+// Reports drives appearing and vanishing while the event loop runs. It
+// compares the drive list (by mount point) after every change of the
+// mount table with the one before: the kernel's table signals changes by
+// POLLPRI, a simulated table is watched as a file and its folder.
 class DriveWatcher : public QObject {
     Q_OBJECT
 public:
     explicit DriveWatcher(QObject* parent = nullptr);
     ~DriveWatcher() override;
 
+    // Reads the table now and reports what changed since the last read.
+    // Called on every change notification; callable at any time.
+    void rescan();
+
 signals:
-    void deviceArrived();   // at least one new mount
-    void deviceRemoved();   // at least one mount vanished
+    // For one change both may come: deviceRemoved first, then
+    // deviceArrived. The watcher already holds the new table when it
+    // emits, so a handler may run a nested event loop (a message box).
+    void deviceArrived();   // at least one new drive
+    void deviceRemoved();   // at least one drive vanished
 
 private:
     struct Impl;

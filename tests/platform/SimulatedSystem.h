@@ -1,0 +1,34 @@
+#pragma once
+
+// A mount table and a sysfs tree of the test's own, through the
+// VANTREL_MOUNTINFO and VANTREL_SYSFS seams, in a temporary folder.
+
+#include <QTemporaryDir>
+
+#include <string>
+
+class SimulatedSystem {
+public:
+    SimulatedSystem();
+    ~SimulatedSystem();
+    SimulatedSystem(const SimulatedSystem&) = delete;
+    SimulatedSystem& operator=(const SimulatedSystem&) = delete;
+
+    // A path inside the temporary folder (which exists; the path need not).
+    std::string PathOf(const std::string& name) const;
+    std::string MountTablePath() const { return PathOf("mountinfo"); }
+
+    // Replaces the mount table in one rename, as the kernel's changes.
+    void WriteMountTable(const std::string& text) const;
+
+    // A disk `disk` (such as "sdn") reporting `removable`, laid out as
+    // /sys lays it out; with a non-empty `partition` also that partition.
+    void AddDisk(const std::string& disk, bool removable, const std::string& partition = "") const;
+
+    // One mountinfo line for a mount of `source` at `mountPoint`.
+    static std::string MountLine(int id, const std::string& mountPoint, const std::string& fsType,
+                                 const std::string& source);
+
+private:
+    QTemporaryDir folder;
+};
