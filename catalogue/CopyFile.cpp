@@ -1,20 +1,107 @@
-// The chunked copier. The bytes move in large blocks; the progress
-// events still come one per 100-byte chunk of the file, each after its
-// bytes were written, so the window's progress and its message-loop turns
-// look exactly as with a 100-byte loop.
+// The chunked copier. The bytes move in large blocks, sent to the medium
+// as they go (TWriteBehind); the progress events still come one per
+// 100-byte chunk of the file, each after its bytes were written, so the
+// window's progress and its message-loop turns look exactly as with a
+// 100-byte loop.
 
 #include "catalogue/uClass.h"
 
+#include "catalogue/WriteBehind.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+#include <chrono>
+#include <future>
 #include <memory>
+#include <system_error>
 
 namespace {
 
 constexpr int ChunkBytes = 100;
-constexpr std::size_t BlockBytes = std::size_t(1) << 20;
+// The events of the last bytes wait for the final flush: reported one by
+// one while the medium confirms, they keep the window's turns coming
+// instead of freezing it for the flush (a fraction of a second on a
+// journalling disk).
+constexpr std::int64_t HeldBackBytes = 2000 * ChunkBytes;
+constexpr auto FlushPace = std::chrono::milliseconds(1);
 
 const char* const CopyFailedText = "Read/Write file fail!";
+
+// Turns written bytes into the 100-byte chunk events.
+class TChunkReporter {
+public:
+    TChunkReporter(const TCopyFile& copier, const std::string& source) : FCopier(copier), FSource(source) {}
+
+    // Reports every full chunk of what was written, but the held-back tail.
+    // A short read in mid-file still never gives a short chunk in mid-file.
+    void Written(std::int64_t bytes)
+    {
+        for (FUnreported += bytes; FUnreported - ChunkBytes >= HeldBackBytes;)
+            Report(ChunkBytes);
+    }
+
+    // Reports what is left, the last chunk holding the remainder, calling
+    // `between` after each chunk but the last.
+    template <class Between>
+    void Drain(Between&& between)
+    {
+        while (FUnreported > 0) {
+            Report(static_cast<int>(std::min<std::int64_t>(ChunkBytes, FUnreported)));
+            if (FUnreported > 0)
+                between();
+        }
+    }
+
+private:
+    void Report(int count)
+    {
+        FUnreported -= count;
+        if (FCopier.OnProgress)
+            FCopier.OnProgress(count, FSource);
+        if (FCopier.OnTurn)
+            FCopier.OnTurn();
+    }
+
+    const TCopyFile& FCopier;
+    const std::string& FSource;
+    std::int64_t FUnreported = 0;
+};
+
+// Moves every byte from `from` to `to`. False on a read or write error.
+bool copyContents(int from, int to, TChunkReporter& reporter)
+{
+    const auto buffer = std::make_unique_for_overwrite<char[]>(TWriteBehind::LargestBlock);
+    TWriteBehind writeBehind(to);
+    for (;;) {
+        const ssize_t count = platform::ReadSome(from, buffer.get(), writeBehind.BlockSize());
+        if (count < 0)
+            return false;
+        if (count == 0)
+            return true;
+        if (platform::WriteAll(to, buffer.get(), static_cast<std::size_t>(count)) != 0
+            || writeBehind.Written(static_cast<std::size_t>(count)) != 0)
+            return false;
+        reporter.Written(count);
+    }
+}
+
+// Flushes `fd` on a helper thread while the held-back chunks are reported
+// on this one. The helper touches nothing but the descriptor and is
+// joined on every way out, an exception from a handler included.
+bool flushWhileReporting(int fd, TChunkReporter& reporter)
+{
+    std::future<int> flushed;
+    try {
+        flushed = std::async(std::launch::async, [fd] { return platform::SyncFile(fd); });
+    } catch (const std::system_error&) {
+        // No thread to be had: flush here, then report.
+        const int synced = platform::SyncFile(fd);
+        reporter.Drain([] {});
+        return synced == 0;
+    }
+    reporter.Drain([&] { flushed.wait_for(FlushPace); });
+    return flushed.get() == 0;
+}
 
 } // namespace
 
@@ -40,8 +127,16 @@ bool TCopyFile::Execute(const std::string& Source, const std::string& Dest)
         return false;
     const auto created = platform::StatDescriptor(dest.File.Get());
 
-    if (CopyContents(source.File.Get(), dest.File.Get(), Source) && platform::SyncFile(dest.File.Get()) == 0
-        && dest.File.Close() == 0 && platform::SyncDirectory(folder) == 0)
+    bool copied = false;
+    try {
+        TChunkReporter reporter(*this, Source);
+        copied = copyContents(source.File.Get(), dest.File.Get(), reporter)
+              && flushWhileReporting(dest.File.Get(), reporter);
+    } catch (...) {
+        // Whatever a handler threw, the copy has failed the same way.
+        copied = false;
+    }
+    if (copied && dest.File.Close() == 0 && platform::SyncDirectory(folder) == 0)
         return true;
 
     // Clean up before the box waits for the user, so a medium pulled out
@@ -54,39 +149,4 @@ bool TCopyFile::Execute(const std::string& Source, const std::string& Dest)
     if (ShowError)
         ShowError(CopyFailedText);
     return false;
-}
-
-bool TCopyFile::CopyContents(int from, int to, const std::string& Source)
-{
-    try {
-        const auto buffer = std::make_unique_for_overwrite<char[]>(BlockBytes);
-        // Bytes written but not yet reported: a short read in mid-file
-        // must not make a short chunk in mid-file.
-        std::int64_t unreported = 0;
-        for (;;) {
-            const ssize_t count = platform::ReadSome(from, buffer.get(), BlockBytes);
-            if (count < 0)
-                return false;
-            if (count == 0)
-                break;
-            if (platform::WriteAll(to, buffer.get(), static_cast<std::size_t>(count)) != 0)
-                return false;
-            for (unreported += count; unreported >= ChunkBytes; unreported -= ChunkBytes)
-                ReportChunk(ChunkBytes, Source);
-        }
-        if (unreported > 0)
-            ReportChunk(static_cast<int>(unreported), Source);
-        return true;
-    } catch (...) {
-        // Whatever a handler threw, the copy has failed the same way.
-        return false;
-    }
-}
-
-void TCopyFile::ReportChunk(int count, const std::string& Source)
-{
-    if (OnProgress)
-        OnProgress(count, Source);
-    if (OnTurn)
-        OnTurn();
 }

@@ -87,8 +87,4 @@ public:
     // medium, or an exception from OnProgress or OnTurn: the partial Dest
     // is deleted, ShowError gets "Read/Write file fail!" once, false.
     [[nodiscard]] bool Execute(const std::string& Source, const std::string& Dest);
-
-private:
-    [[nodiscard]] bool CopyContents(int from, int to, const std::string& Source);
-    void ReportChunk(int count, const std::string& Source);
 };

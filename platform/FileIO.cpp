@@ -129,4 +129,33 @@ int SyncDirectory(const std::string& folder)
     return synced != 0 ? synced : closed;
 }
 
+namespace {
+
+int syncRange(int fd, std::int64_t offset, std::int64_t length, unsigned flags)
+{
+    int result;
+    do {
+        result = ::sync_file_range(fd, offset, length, flags);
+    } while (result != 0 && errno == EINTR);
+    if (result == 0)
+        return 0;
+    // Not offered by this file system or file: not an error of the data.
+    if (errno == EINVAL || errno == ESPIPE || errno == ENOSYS || errno == EOPNOTSUPP)
+        return 0;
+    return errno;
+}
+
+} // namespace
+
+int StartWriteBack(int fd, std::int64_t offset, std::int64_t length)
+{
+    return syncRange(fd, offset, length, SYNC_FILE_RANGE_WRITE);
+}
+
+int AwaitWriteBack(int fd, std::int64_t offset, std::int64_t length)
+{
+    return syncRange(fd, offset, length,
+                     SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+}
+
 } // namespace platform

@@ -67,6 +67,14 @@ struct OpenResult {
 // Flushes a folder, so entries created or removed in it are durable.
 [[nodiscard]] int SyncDirectory(const std::string& folder);
 
+// Starts writing a byte range of a file to the medium without waiting.
+// 0, or the errno of a failure; a file system that cannot do it counts
+// as success (the final SyncFile does the work then).
+[[nodiscard]] int StartWriteBack(int fd, std::int64_t offset, std::int64_t length);
+// Waits until a byte range of a file is on the medium, starting what was
+// not started yet. Same results as StartWriteBack.
+[[nodiscard]] int AwaitWriteBack(int fd, std::int64_t offset, std::int64_t length);
+
 enum class EntryKind { RegularFile, Directory, Other };
 
 struct FileStatus {
