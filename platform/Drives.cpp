@@ -14,14 +14,15 @@
 namespace {
 
 // File systems that hold no files of the user's.
-constexpr std::array<std::string_view, 21> SystemFileSystems{
-    "proc",     "sysfs",       "cgroup",   "cgroup2",   "devpts",  "mqueue",     "debugfs",
-    "tracefs",  "securityfs",  "pstore",   "bpf",       "fusectl", "configfs",   "autofs",
-    "hugetlbfs", "binfmt_misc", "nsfs",    "devtmpfs",  "efivarfs", "selinuxfs", "rpc_pipefs",
-};
+constexpr auto SystemFileSystems = std::to_array<std::string_view>({
+    "proc", "sysfs", "cgroup", "cgroup2", "devpts", "mqueue", "debugfs", "tracefs", "securityfs",
+    "pstore", "bpf", "fusectl", "configfs", "autofs", "hugetlbfs", "binfmt_misc",
+    // Not in every list of pseudo file systems, but as empty of videos:
+    "nsfs", "devtmpfs", "efivarfs", "selinuxfs", "rpc_pipefs",
+});
 
 // The kernel's and the session's own trees, whatever is mounted there.
-constexpr std::array<std::string_view, 4> SystemTrees{"/proc", "/sys", "/dev", "/run"};
+constexpr auto SystemTrees = std::to_array<std::string_view>({"/proc", "/sys", "/dev", "/run"});
 
 bool IsInTree(std::string_view path, std::string_view tree)
 {

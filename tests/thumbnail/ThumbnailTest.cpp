@@ -179,6 +179,15 @@ TEST_F(ThumbnailTest, ProgressivePictureDecodes)
     ExpectQuarters(*thumbnail, Red, Green, Blue);
 }
 
+TEST_F(ThumbnailTest, PictureStoredAsRgbDecodes)
+{
+    JpegCoding rgb;
+    rgb.Stored = JCS_RGB;
+    const auto thumbnail = Decode(MakeQuarters(160, 120, {Red, Green, Blue, White}), rgb);
+    ASSERT_TRUE(thumbnail);
+    ExpectQuarters(*thumbnail, Red, Green, Blue);
+}
+
 TEST_F(ThumbnailTest, GreyscalePictureGivesGreyPixelsAndWhiteMask)
 {
     JpegCoding grey;
