@@ -19,11 +19,13 @@ int TWriteBehind::Written(std::size_t length)
     if (const int started = platform::StartWriteBack(FFd, blockStart, FEnd - blockStart); started != 0)
         return started;
 
-    // The previous block had one block's time to reach the medium.
+    if (FEnd - FAwaited <= Backlog)
+        return 0;
+    const std::int64_t due = FEnd - Backlog;
     const auto before = std::chrono::steady_clock::now();
-    const int awaited = platform::AwaitWriteBack(FFd, FStarted, blockStart - FStarted);
+    const int awaited = platform::AwaitWriteBack(FFd, FAwaited, due - FAwaited);
     const auto waited = std::chrono::steady_clock::now() - before;
-    FStarted = blockStart;
+    FAwaited = due;
     if (awaited != 0)
         return awaited;
 
