@@ -40,6 +40,7 @@ struct Box {
     std::uint64_t size = 0;          // header included, ToEnd resolved
     std::uint32_t headerSize = 8;    // 8 or 16, plus 16 for a uuid box
     std::uint32_t childrenAt = 8;    // where children start, from `offset`
+    std::uint64_t childrenEnd = 0;   // where the last indexed child ends
     FourCC type = 0;
     ExtendedType extendedType{};     // valid for uuid boxes
     SizeForm sizeForm = SizeForm::Compact;

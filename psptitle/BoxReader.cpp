@@ -85,6 +85,7 @@ public:
             throw Problem("boxes are nested too deeply");
         std::uint64_t at = box.offset + box.childrenAt;
         const std::uint64_t end = box.end();
+        box.childrenEnd = at;
         while (at < end) {
             const std::uint64_t left = end - at;
             const ByteView header = bytes_.subspan(at, std::min<std::uint64_t>(left, maxHeaderSize));
@@ -100,6 +101,7 @@ public:
                 index(child, depth + 1);
             }
             at = child.end();
+            box.childrenEnd = at;
             box.children.push_back(std::move(child));
         }
     }

@@ -89,11 +89,8 @@ private:
     void rollBack()
     {
         if (headerTouched_) {
-            const std::size_t length = oldMovie_.sizeForm == SizeForm::Large ? 16 : 8;
-            (void)file_.writeAt(oldMovie_.offset, oldHeader_.first(length));
-            (void)file_.flush();
-        }
-        if (appended_) {
+            (void)restoreMovieBox(file_, fileSize_, oldMovie_, oldHeader_);
+        } else if (appended_) {
             (void)file_.truncate(fileSize_);
             (void)file_.flush();
         }
@@ -113,6 +110,19 @@ void replaceMovieBox(FileAccess& file, std::uint64_t fileSize, const Box& oldMov
                      ByteView newMovie)
 {
     Replacement(file, fileSize, oldMovie, oldHeader).run(newMovie);
+}
+
+int restoreMovieBox(FileAccess& file, std::uint64_t fileSize, const Box& oldMovie, ByteView oldHeader)
+{
+    // The header first: the old movie box is then the first one again, so
+    // the file is whole even if the cut never happens.
+    const std::size_t length = oldMovie.sizeForm == SizeForm::Large ? 16 : 8;
+    for (const int error : {file.writeAt(oldMovie.offset, oldHeader.first(length)), file.flush(),
+                            file.truncate(fileSize), file.flush()}) {
+        if (error != 0)
+            return error;
+    }
+    return 0;
 }
 
 } // namespace psptitle

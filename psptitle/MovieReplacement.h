@@ -27,4 +27,8 @@ namespace psptitle {
 void replaceMovieBox(FileAccess& file, std::uint64_t fileSize, const Box& oldMovie, ByteView oldHeader,
                      ByteView newMovie);
 
+// Undoes a replacement that went through: the old movie box's header comes
+// back and the file is cut to `fileSize` again. Returns an errno value.
+[[nodiscard]] int restoreMovieBox(FileAccess& file, std::uint64_t fileSize, const Box& oldMovie, ByteView oldHeader);
+
 } // namespace psptitle

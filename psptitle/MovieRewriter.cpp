@@ -58,8 +58,9 @@ void addHandheldEdits(std::vector<Splice>& splices, const Box& movieBox, const T
                       std::u16string_view title)
 {
     if (!places.handheld) {
-        // The table goes last in the movie box, where FFmpeg puts it.
-        splices.push_back({movieBox.end(), movieBox.end(), handheldBox(title), {&movieBox}});
+        // The table goes after the movie box's last child, where FFmpeg
+        // puts it (before any zero bytes that end QuickTime's lists).
+        splices.push_back({movieBox.childrenEnd, movieBox.childrenEnd, handheldBox(title), {&movieBox}});
         return;
     }
     const HandheldTable& table = *places.handheld;
@@ -132,6 +133,13 @@ void addSizePatches(std::vector<Splice>& splices, const Box& movieBox)
     for (const auto& [box, change] : growth) {
         if (change != 0 || box == &movieBox || box->sizeForm == SizeForm::ToEnd)
             splices.push_back(sizePatch(*box, static_cast<std::uint64_t>(static_cast<std::int64_t>(box->size) + change)));
+        // A last child that runs to the end of a box that changes size would
+        // change with it; it keeps its size, stated explicitly.
+        if (!box->children.empty()) {
+            const Box& last = box->children.back();
+            if (last.sizeForm == SizeForm::ToEnd && !growth.contains(&last))
+                splices.push_back(sizePatch(last, last.size));
+        }
     }
 }
 

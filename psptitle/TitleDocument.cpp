@@ -84,6 +84,9 @@ void TitleDocument::checkEditable() const
     // be read as the start of a box and hide it.
     if (state_->layout.strayTail)
         throw Problem("the file has stray bytes after its last box; its title cannot be saved");
+    const Box& last = state_->layout.boxes.back();
+    if (last.sizeForm == SizeForm::ToEnd && last.type != fourCC("moov"))
+        throw Problem("the file's last box does not state its size; its title cannot be saved");
 }
 
 std::unique_ptr<FileAccess> TitleDocument::openUnchangedForWriting()
@@ -122,10 +125,18 @@ void TitleDocument::save(const std::u16string& title)
     checkRendered(newMovie, title);
     std::unique_ptr<FileAccess> file = openUnchangedForWriting();
     replaceMovieBox(*file, old.identity.size, old.layout.movieBox(), old.movieBytes, newMovie);
-    file.reset();
-    std::unique_ptr<State> saved = read();
-    if (saved->title != title)
-        throw Problem("the title was written but does not read back");
+    std::unique_ptr<State> saved;
+    try {
+        saved = read();
+    } catch (const Problem&) {
+    }
+    if (!saved || saved->title != title) {
+        // The checks above should make this impossible; should they miss a
+        // case, the file goes back to what it was rather than stay broken.
+        if (restoreMovieBox(*file, old.identity.size, old.layout.movieBox(), old.movieBytes) != 0)
+            throw Problem("the saved title does not read back, and the file could not be put back");
+        throw Problem("the saved title does not read back; the file was put back as it was");
+    }
     state_ = std::move(saved);
 }
 

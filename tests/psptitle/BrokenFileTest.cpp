@@ -139,7 +139,7 @@ const std::vector<BrokenCase>& brokenCases()
              const Bytes& file = Sources::movieLast();
              return withLargeMediaSize(file, file.size() - firstBox(file, "free").offset + 1);
          },
-         "box 'mdat' runs past the end of the file"},
+         "the file ends inside its 'mdat' box"},
         {"LargeSizeBelowHeader",
          [] { return withLargeMediaSize(Sources::movieLast(), 15); },
          "box 'mdat' is smaller than its own header"},
@@ -226,6 +226,21 @@ TEST(OddButSound, MovieBoxRunningToTheEndOfTheFile)
     ASSERT_EQ(saveTitle(video, u"Saved"), "");
     EXPECT_EQ(openTitle(video).title, u"Saved");
     EXPECT_EQ(decodeErrors(video), "");
+}
+
+TEST(OddButSound, LastBoxWithoutStatedSize)
+{
+    // Found by the fuzzer: a box after the movie box whose size field is 0
+    // (to the end of the file) would swallow a movie box appended after it.
+    TempFolder folder;
+    const fs::path video = folder / "open.MP4";
+    Bytes bytes = Sources::movieLast();
+    bytes.insert(bytes.end(), {0, 0, 0, 0, 's', 'k', 'i', 'p', 1, 2, 3});
+    writeBytes(video, bytes);
+    EXPECT_EQ(openTitle(video).title, u"Kept");
+    EXPECT_EQ(saveTitle(video, u"New"),
+              "open.MP4: the file's last box does not state its size; its title cannot be saved");
+    EXPECT_TRUE(readBytes(video) == bytes);
 }
 
 TEST(OddButSound, TrailingZeroBytes)
