@@ -35,6 +35,30 @@ bool namesHandheldBrand(ByteView ftypPayload)
     return false;
 }
 
+// Serves the small header reads of the walk from one block read at a time:
+// the boxes before the media data usually fit in the first block.
+class HeaderWindow {
+public:
+    HeaderWindow(FileAccess& file, std::uint64_t fileSize) : file_(file), fileSize_(fileSize) {}
+
+    ByteVector read(std::uint64_t offset, std::size_t size)
+    {
+        if (offset < start_ || offset + size > start_ + block_.size()) {
+            start_ = offset;
+            block_ = readExactly(file_, offset, static_cast<std::size_t>(std::min<std::uint64_t>(fileSize_ - offset, blockSize)));
+        }
+        const auto from = block_.begin() + static_cast<std::ptrdiff_t>(offset - start_);
+        return ByteVector(from, from + static_cast<std::ptrdiff_t>(size));
+    }
+
+private:
+    static constexpr std::size_t blockSize = 4096;
+    FileAccess& file_;
+    std::uint64_t fileSize_;
+    std::uint64_t start_ = 0;
+    ByteVector block_;
+};
+
 } // namespace
 
 ByteVector readExactly(FileAccess& file, std::uint64_t offset, std::size_t size)
@@ -52,10 +76,11 @@ FileLayout readFileLayout(FileAccess& file, std::uint64_t fileSize)
 {
     FileLayout layout;
     layout.fileSize = fileSize;
+    HeaderWindow window(file, fileSize);
     std::uint64_t at = 0;
     while (at < fileSize) {
         const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize - at, maxHeaderSize));
-        const ByteVector header = readExactly(file, at, wanted);
+        const ByteVector header = window.read(at, wanted);
         if (at == 0 && (header.size() < 8 || !canStartVideo(readU32(header, 4))))
             throw Problem("the file is not an MP4 video");
         if (header.size() < 8 && std::all_of(header.begin(), header.end(), [](std::byte b) { return b == std::byte{0}; })) {
@@ -73,7 +98,7 @@ FileLayout readFileLayout(FileAccess& file, std::uint64_t fileSize)
             layout.fragmented = true;
         } else if (box.type == fourCC("ftyp") && layout.boxes.empty()) {
             const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(box.payloadSize(), maxBrandBytes));
-            layout.handheldBrand = namesHandheldBrand(readExactly(file, box.payloadOffset(), length));
+            layout.handheldBrand = namesHandheldBrand(window.read(box.payloadOffset(), length));
         }
         at = box.end();
         layout.boxes.push_back(std::move(box));

@@ -1,0 +1,233 @@
+// Title library benchmark.
+//
+//   build/bench/psptitle_bench [FOLDER]
+//
+// 1. Reads the titles of 1,000 handheld videos made by FFmpeg, beside a
+//    floor measured in the same run: open, read the first 64 KiB, close.
+// 2. Saves a title 100 characters longer into a 1 GB handheld video, once
+//    with the movie box last (FFmpeg's handheld layout) and once with it
+//    first, and reports the time and the bytes written.
+// FOLDER (default: a new one under /tmp) holds the videos; it is removed
+// afterwards.
+
+#include "psptitle/Storage.h"
+#include "psptitle/TitleLibSeam.h"
+#include "psptitle/psptitle.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int videoCount = 1000;
+constexpr std::uint64_t bigSize = std::uint64_t{1} << 30;
+
+void makeVideo(const fs::path& target, const std::string& title, bool movieFirst)
+{
+    const std::string command = "ffmpeg -nostdin -y -v error -f lavfi -i testsrc=duration=2:size=160x120:rate=10 "
+                                "-f lavfi -i sine=duration=2 -c:v mpeg4 -c:a aac -metadata 'title=" + title + "' " +
+                                (movieFirst ? "-movflags +faststart " : "") + "-f psp '" + target.string() + "'";
+    if (std::system(command.c_str()) != 0) {
+        std::fprintf(stderr, "ffmpeg failed\n");
+        std::exit(1);
+    }
+}
+
+double seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+// The best of three passes over every file.
+template <typename Work>
+double bestPass(const std::vector<std::string>& files, Work&& work)
+{
+    double best = 1e9;
+    for (int pass = 0; pass < 3; ++pass) {
+        const auto start = Clock::now();
+        for (const std::string& file : files)
+            work(file);
+        best = std::min(best, seconds(Clock::now() - start));
+    }
+    return best;
+}
+
+void benchmarkReads(const fs::path& folder)
+{
+    std::vector<std::string> files;
+    for (int i = 0; i < videoCount; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "M4V%05d.MP4", i + 1);
+        files.push_back((folder / name).string());
+        // FFmpeg makes ten distinct videos; the rest are copies of them.
+        if (i < 10)
+            makeVideo(files.back(), "Video number " + std::to_string(i), false);
+        else
+            fs::copy_file(files[static_cast<std::size_t>(i % 10)], files.back());
+    }
+    std::vector<char> buffer(64 * 1024);
+    long sink = 0;
+    const double floor = bestPass(files, [&](const std::string& file) {
+        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        sink += ::read(fd, buffer.data(), buffer.size());
+        ::close(fd);
+    });
+    TitleLib* lib = TitleLibCreate();
+    int failures = 0;
+    const double titles = bestPass(files, [&](const std::string& file) {
+        if (TitleLibOpen(lib, file.c_str()) == 0)
+            ++failures;
+        sink += TitleLibGetTitle(lib)[0];
+        TitleLibClose(lib);
+    });
+    TitleLibDestroy(lib);
+    const double floorRate = videoCount / floor;
+    const double titleRate = videoCount / titles;
+    std::printf("reads: %d handheld videos, %d failed\n", videoCount, failures);
+    std::printf("  floor (open, read 64 KiB, close): %9.0f files/s\n", floorRate);
+    std::printf("  titles (open, get title, close):  %9.0f files/s  = %.2f x floor (goal >= 0.50)\n", titleRate,
+                titleRate / floorRate);
+    if (sink == 42)
+        std::puts("");
+}
+
+// Counts the bytes a save writes, on the real file system underneath.
+class CountingStorage final : public psptitle::Storage {
+public:
+    std::uint64_t written = 0;
+
+    psptitle::PathFacts inspect(const std::string& path) override { return real_->inspect(path); }
+    int openForReading(const std::string& path, std::unique_ptr<psptitle::FileAccess>& file) override
+    {
+        return real_->openForReading(path, file);
+    }
+    int openForWriting(const std::string& path, std::unique_ptr<psptitle::FileAccess>& file) override
+    {
+        std::unique_ptr<psptitle::FileAccess> real;
+        const int error = real_->openForWriting(path, real);
+        if (error == 0)
+            file = std::make_unique<CountingFile>(std::move(real), written);
+        return error;
+    }
+    bool onReadOnlyMedium(const std::string& path) override { return real_->onReadOnlyMedium(path); }
+
+private:
+    class CountingFile final : public psptitle::FileAccess {
+    public:
+        CountingFile(std::unique_ptr<psptitle::FileAccess> real, std::uint64_t& written)
+            : real_(std::move(real)), written_(written)
+        {
+        }
+        int readAt(std::uint64_t offset, std::span<std::byte> buffer, std::size_t& got) override
+        {
+            return real_->readAt(offset, buffer, got);
+        }
+        int writeAt(std::uint64_t offset, std::span<const std::byte> bytes) override
+        {
+            written_ += bytes.size();
+            return real_->writeAt(offset, bytes);
+        }
+        int flush() override { return real_->flush(); }
+        int truncate(std::uint64_t size) override { return real_->truncate(size); }
+        int identify(psptitle::FileIdentity& identity) override { return real_->identify(identity); }
+
+    private:
+        std::unique_ptr<psptitle::FileAccess> real_;
+        std::uint64_t& written_;
+    };
+
+    std::unique_ptr<psptitle::Storage> real_ = psptitle::makePosixStorage();
+};
+
+std::uint32_t u32At(const std::vector<unsigned char>& b, std::size_t at)
+{
+    return (std::uint32_t{b[at]} << 24) | (std::uint32_t{b[at + 1]} << 16) | (std::uint32_t{b[at + 2]} << 8) | b[at + 3];
+}
+
+// Grows the video's media data box to make the file 1 GB: the grown part is
+// a hole after the real media data, which the chunk offsets never point
+// into, so the video stays valid and plays as before.
+void growToOneGigabyte(const fs::path& small, const fs::path& big)
+{
+    std::ifstream in(small, std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t mdatAt = 0;
+    while (mdatAt + 8 <= bytes.size() && std::string(bytes.begin() + static_cast<std::ptrdiff_t>(mdatAt + 4),
+                                                      bytes.begin() + static_cast<std::ptrdiff_t>(mdatAt + 8)) != "mdat")
+        mdatAt += u32At(bytes, mdatAt);
+    const std::uint32_t mdatSize = u32At(bytes, mdatAt);
+    const std::uint64_t growth = bigSize - bytes.size();
+    const int fd = ::open(big.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    std::vector<unsigned char> head(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(mdatAt + mdatSize));
+    const auto grown = static_cast<std::uint32_t>(mdatSize + growth);
+    for (int i = 0; i < 4; ++i)
+        head[mdatAt + static_cast<std::size_t>(i)] = static_cast<unsigned char>(grown >> (24 - 8 * i));
+    bool ok = ::pwrite(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size());
+    const std::size_t tail = bytes.size() - head.size();
+    ok = ok && ::pwrite(fd, bytes.data() + head.size(), tail, static_cast<off_t>(head.size() + growth)) ==
+                   static_cast<ssize_t>(tail);
+    ok = ok && ::ftruncate(fd, static_cast<off_t>(bigSize)) == 0 && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!ok) {
+        std::fprintf(stderr, "cannot write %s\n", big.c_str());
+        std::exit(1);
+    }
+}
+
+void benchmarkSave(const fs::path& folder, bool movieFirst)
+{
+    const std::string oldTitle = "Holiday";
+    const fs::path small = folder / (movieFirst ? "small-first.MP4" : "small-last.MP4");
+    const fs::path big = folder / (movieFirst ? "big-first.MP4" : "big-last.MP4");
+    makeVideo(small, oldTitle, movieFirst);
+    growToOneGigabyte(small, big);
+
+    std::u16string title(oldTitle.begin(), oldTitle.end());
+    title += std::u16string(100, u'x');
+    auto owned = std::make_unique<CountingStorage>();
+    CountingStorage& storage = *owned;
+    TitleLib* lib = TitleLibCreateWithStorage(std::move(owned));
+    const auto start = Clock::now();
+    const bool saved = TitleLibOpen(lib, big.c_str()) != 0 && TitleLibSetTitle(lib, title.c_str()) != 0 &&
+                       TitleLibSave(lib) != 0;
+    const double took = seconds(Clock::now() - start);
+    if (!saved)
+        std::printf("  save failed: %s\n", TitleLibErrorText(lib));
+    const std::uint64_t written = storage.written;
+    TitleLibDestroy(lib);  // also destroys the storage
+    std::printf("save on a %.2f GB video, moov %s: %.2f ms, %llu bytes written (goal < 50 ms, < 1 MB)\n",
+                static_cast<double>(fs::file_size(big)) / 1e9, movieFirst ? "first" : "last ", took * 1e3,
+                static_cast<unsigned long long>(written));
+    fs::remove(big);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    fs::path folder;
+    if (argc > 1) {
+        folder = argv[1];
+        fs::create_directories(folder);
+    } else {
+        char pattern[] = "/tmp/psptitle-bench-XXXXXX";
+        if (::mkdtemp(pattern) == nullptr)
+            return 1;
+        folder = pattern;
+    }
+    benchmarkReads(folder);
+    benchmarkSave(folder, false);
+    benchmarkSave(folder, true);
+    fs::remove_all(folder);
+    return 0;
+}
