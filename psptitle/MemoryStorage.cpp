@@ -18,7 +18,7 @@ public:
     int readAt(std::uint64_t offset, std::span<std::byte> buffer, std::size_t& got) override
     {
         got = 0;
-        if (offset >= entry_.bytes.size())
+        if (offset >= entry_.bytes.size() || buffer.empty())
             return 0;
         got = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), entry_.bytes.size() - offset));
         std::memcpy(buffer.data(), entry_.bytes.data() + offset, got);
@@ -27,6 +27,8 @@ public:
 
     int writeAt(std::uint64_t offset, std::span<const std::byte> bytes) override
     {
+        if (bytes.empty())
+            return 0;
         if (offset > memoryCapacity || bytes.size() > memoryCapacity - offset)
             return ENOSPC;
         const std::uint64_t end = offset + bytes.size();
