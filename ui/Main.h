@@ -104,6 +104,8 @@ public:
     TCopyFile& Copier() { return *FCopier; }
     TListFiles& Scanner() { return *FScanner; }
     const QCursor& CopyDragCursor() const { return FCopyDragCursor; }
+    // Null once the window has closed.
+    DriveWatcher* Watcher() { return FDriveWatcher.get(); }
     bool IsBusy() const { return FBusy; }
     void SetBusy(bool busy) { FBusy = busy; }
     bool DriveListReady() const { return FDriveListReady; }

@@ -12,6 +12,7 @@
 #include "ui/SpaceText.h"
 
 #include <QScopedValueRollback>
+#include <QTimer>
 
 namespace {
 
@@ -41,6 +42,13 @@ void TfrmVantrel::DriveChangeHandler(TDeviceEvent event)
 {
     if (FBusy)
         return;
+    if (FScanDepth > 0) {
+        // A scan is letting the event loop run before it lists; a load
+        // started now would run inside it and the outer scan would add
+        // its rows on top. The event is handled once the scan is done.
+        QTimer::singleShot(0, this, [this, event] { DriveChangeHandler(event); });
+        return;
+    }
     switch (event) {
     case TDeviceEvent::Arrival: {
         // The program's own rebuild must not load; every removable drive

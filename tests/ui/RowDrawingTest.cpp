@@ -1,0 +1,185 @@
+// Rows as they reach the screen: a pane is loaded for real, a row is
+// rendered from the view and its pixels are read back.
+
+#include "UiFixture.h"
+
+#include "ui/RowDelegate.h"
+
+#include <QImage>
+#include <QItemSelectionModel>
+
+namespace {
+
+class RowDrawingTest : public TUiTest {
+protected:
+    // Loads a computer folder holding `files` (name -> source file).
+    void Load(const std::vector<std::pair<std::string, std::string>>& files)
+    {
+        const std::string folder = MakeFolder("videos");
+        for (const auto& [name, source] : files)
+            Put(source, folder, name);
+        FWindow = StartWindow(folder);
+    }
+
+    TPaneView& Pane() { return FWindow->Pane(TPaneSide::Computer); }
+
+    int RowOf(const std::string& name)
+    {
+        const std::vector<std::string> names = Names(*FWindow, TPaneSide::Computer);
+        const auto found = std::find(names.begin(), names.end(), name);
+        if (found == names.end())
+            throw std::runtime_error("no row " + name);
+        return static_cast<int>(found - names.begin());
+    }
+
+    void Select(int row)
+    {
+        Pane().selectionModel()->select(Pane().model()->index(row, 0), QItemSelectionModel::Select);
+    }
+
+    // The row as the view paints it, in row coordinates.
+    QImage Render(int row)
+    {
+        FRowRect = Pane().visualRect(Pane().model()->index(row, 0));
+        return Pane().viewport()->grab(FRowRect).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+    TRowLayout Layout()
+    {
+        return RowLayout(QRect(QPoint(0, 0), FRowRect.size()), TextHeight(Pane().font()), true);
+    }
+
+    // Pixels of `image` inside `area` that are mostly red.
+    static int RedPixels(const QImage& image, const QRect& area)
+    {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                if (pixel.red() > 180 && pixel.green() < 90 && pixel.blue() < 90)
+                    ++count;
+            }
+        }
+        return count;
+    }
+
+    QColor ThumbnailCentre(const QImage& image)
+    {
+        const TRowLayout layout = Layout();
+        return image.pixelColor(layout.Thumbnail + QPoint(TThumbnail::Width / 2, TThumbnail::Height / 2));
+    }
+
+    std::unique_ptr<TfrmVantrel> FWindow;
+    QRect FRowRect;
+};
+
+TEST(RowLayoutTest, PlacesThumbnailAndLinesAndRoundsHalvesToEven)
+{
+    const TRowLayout layout = RowLayout(QRect(0, 100, 272, 64), 13, true);
+    EXPECT_EQ(layout.SelectionBox, QRect(QPoint(1, 100), QPoint(270, 163)));
+    EXPECT_EQ(layout.Thumbnail, QPoint(3, 102));
+    EXPECT_EQ(layout.TextLeft, 81);
+    EXPECT_EQ(layout.TitleTop, 103);
+    EXPECT_EQ(layout.NameTop, 119);
+    EXPECT_EQ(layout.DetailsTop, 135);
+
+    EXPECT_EQ(RowLayout(QRect(0, 0, 272, 61), 13, true).Thumbnail.y(), 0);  // 0.5 goes to 0
+    EXPECT_EQ(RowLayout(QRect(0, 0, 272, 63), 13, true).Thumbnail.y(), 2);  // 1.5 goes to 2
+    EXPECT_EQ(RowLayout(QRect(0, 0, 272, 64), 13, false).TextLeft, 3);
+}
+
+TEST_F(RowDrawingTest, SelectedRowShowsTheSelectionBoxWithItsOutline)
+{
+    Load({{"red.MP4", TSampleFiles::Video("Red")}, {"red.THM", TSampleFiles::RedThumbnail()}});
+    Select(0);
+
+    const QImage row = Render(0);
+
+    EXPECT_EQ(FRowRect.width(), Pane().viewport()->width()) << "a row spans the pane";
+    const QColor highlight = Pane().palette().color(QPalette::Highlight);
+    const int middle = row.height() / 2;
+    EXPECT_EQ(row.pixelColor(0, middle), Pane().palette().color(QPalette::Base));
+    EXPECT_EQ(row.pixelColor(1, middle), highlight);
+    EXPECT_EQ(row.pixelColor(1, 0), highlight);
+    EXPECT_EQ(row.pixelColor(row.width() - 2, middle), highlight);
+    EXPECT_EQ(row.pixelColor(row.width() - 4, row.height() - 3), kSelectionColour);
+    EXPECT_EQ(row.pixelColor(2, middle), kSelectionColour);
+
+    const QColor thumbnail = ThumbnailCentre(row);
+    EXPECT_GT(thumbnail.red(), 230);
+    EXPECT_LT(thumbnail.green(), 30);
+    EXPECT_LT(thumbnail.blue(), 30);
+}
+
+TEST_F(RowDrawingTest, UnselectedRowIsTheWindowColour)
+{
+    Load({{"plain.MP4", TSampleFiles::Video("Plain")}});
+
+    const QImage row = Render(0);
+
+    const QColor base = Pane().palette().color(QPalette::Base);
+    EXPECT_EQ(row.pixelColor(1, row.height() / 2), base);
+    EXPECT_EQ(row.pixelColor(row.width() - 4, row.height() - 3), base);
+}
+
+TEST_F(RowDrawingTest, VideoWithoutThumbnailShowsTheBlackPlaceholder)
+{
+    Load({{"bare.MP4", TSampleFiles::Video("Bare")}});
+    Select(0);
+
+    const QImage row = Render(0);
+
+    EXPECT_EQ(ThumbnailCentre(row), QColor(0, 0, 0));
+    EXPECT_EQ(Pane().Pane().Row(0).ImageIndex, 0);
+}
+
+TEST_F(RowDrawingTest, WhiteThumbnailPixelsShowTheRowBackground)
+{
+    Load({{"white.MP4", TSampleFiles::Video("White")}, {"white.THM", TSampleFiles::WhiteThumbnail()}});
+    ASSERT_EQ(Pane().Pane().Row(0).ImageIndex, 1);
+
+    EXPECT_EQ(ThumbnailCentre(Render(0)), Pane().palette().color(QPalette::Base));
+    Select(0);
+    EXPECT_EQ(ThumbnailCentre(Render(0)), kSelectionColour);
+}
+
+TEST_F(RowDrawingTest, UnreadableTitleShowsTheRedLineAndBlackDetails)
+{
+    const std::string folder = MakeFolder("videos");
+    Write(folder, "broken.MP4", "this is no video at all");
+    Put(TSampleFiles::Video("Fine"), folder, "fine.MP4");
+    FWindow = StartWindow(folder);
+
+    const QImage broken = Render(RowOf("broken.MP4"));
+    const TRowLayout layout = Layout();
+    const int h = TextHeight(Pane().font());
+    const QRect titleLine(layout.TextLeft, layout.TitleTop, broken.width() - layout.TextLeft, h);
+    const QRect nameLine(layout.TextLeft, layout.NameTop, broken.width() - layout.TextLeft, h);
+    const QRect detailsLine(layout.TextLeft, layout.DetailsTop, broken.width() - layout.TextLeft, h);
+    EXPECT_GT(RedPixels(broken, titleLine), 20);
+    EXPECT_EQ(RedPixels(broken, nameLine), 0);
+    EXPECT_EQ(RedPixels(broken, detailsLine), 0);
+
+    const QImage fine = Render(RowOf("fine.MP4"));
+    EXPECT_EQ(RedPixels(fine, titleLine), 0);
+}
+
+TEST_F(RowDrawingTest, LongNamesAreNotShortened)
+{
+    const std::string longName(60, 'W');
+    Load({{longName + ".MP4", TSampleFiles::Video("Long")}});
+
+    const QImage row = Render(0);
+    const TRowLayout layout = Layout();
+    const int h = TextHeight(Pane().font());
+
+    // The name runs on to the pane's edge: its last text columns are ink.
+    bool inkAtEdge = false;
+    for (int y = layout.NameTop; y < layout.NameTop + h; ++y) {
+        for (int x = row.width() - 10; x < row.width() - 2; ++x)
+            inkAtEdge = inkAtEdge || row.pixelColor(x, y).lightness() < 128;
+    }
+    EXPECT_TRUE(inkAtEdge);
+}
+
+} // namespace

@@ -1,0 +1,252 @@
+#include "UiFixture.h"
+
+#include "platform/Drives.h"
+#include "platform/Settings.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The offscreen application every window of the run lives in.
+class TApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "ui_window";
+        static char* argv[] = {name, nullptr};
+        FApplication = std::make_unique<QApplication>(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
+    }
+    void TearDown() override { FApplication.reset(); }
+
+private:
+    std::unique_ptr<QApplication> FApplication;
+};
+
+[[maybe_unused]] ::testing::Environment* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new TApplicationEnvironment);
+
+void Run(const std::string& command)
+{
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("failed: " + command);
+}
+
+const std::string& SampleFolder()
+{
+    static QTemporaryDir folder;
+    static const std::string path = folder.path().toStdString() + "/";
+    return path;
+}
+
+std::string Quoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+const std::string& MakeVideo(const std::string& title, const std::string& seconds)
+{
+    static std::map<std::string, std::string> made;
+    const std::string key = seconds + "/" + title;
+    if (auto found = made.find(key); found != made.end())
+        return found->second;
+    const std::string file = SampleFolder() + "video" + std::to_string(made.size()) + ".MP4";
+    Run("ffmpeg -v error -y -f lavfi -i testsrc=duration=" + seconds
+        + ":size=160x120:rate=10 -f lavfi -i sine=duration=" + seconds
+        + " -c:v mpeg4 -c:a aac -f psp -metadata title=" + Quoted(title) + " " + Quoted(file));
+    return made.emplace(key, file).first->second;
+}
+
+const std::string& MakeThumbnail(const std::string& colour)
+{
+    static std::map<std::string, std::string> made;
+    if (auto found = made.find(colour); found != made.end())
+        return found->second;
+    const std::string file = SampleFolder() + colour + ".THM";
+    Run("ffmpeg -v error -y -f lavfi -i color=c=" + colour
+        + ":size=160x120 -frames:v 1 -f image2 -c:v mjpeg " + Quoted(file));
+    return made.emplace(colour, file).first->second;
+}
+
+} // namespace
+
+const std::string& TSampleFiles::Video(const std::string& title, int seconds)
+{
+    return MakeVideo(title, std::to_string(seconds));
+}
+
+const std::string& TSampleFiles::RedThumbnail()
+{
+    return MakeThumbnail("red");
+}
+
+const std::string& TSampleFiles::WhiteThumbnail()
+{
+    return MakeThumbnail("white");
+}
+
+void TUiTest::SetUp()
+{
+    ASSERT_TRUE(FRoot.isValid());
+    setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
+    setenv("VANTREL_MOUNTINFO", Path("mountinfo").c_str(), 1);
+    setenv("VANTREL_SYSFS", Path("sysfs").c_str(), 1);
+    fs::create_directories(Path("sysfs/class/block"));
+    WriteMountTable();
+
+    FPreviousAnswerer = SetMessageAnswerer([this](const std::string& text, TMessageKind kind) {
+        FMessages.push_back({text, kind});
+        if (kind != TMessageKind::Question)
+            return TMessageButton::Ok;
+        if (FAnswers.empty())
+            return TMessageButton::No;
+        const TMessageButton answer = FAnswers.front();
+        FAnswers.pop_front();
+        return answer;
+    });
+    FPreviousChooser = SetFolderChooser([this](const std::string& initial) {
+        FDialogStarts.push_back(initial);
+        return FChosenFolder;
+    });
+}
+
+void TUiTest::TearDown()
+{
+    SetMessageAnswerer(std::move(FPreviousAnswerer));
+    SetFolderChooser(std::move(FPreviousChooser));
+}
+
+std::string TUiTest::Path(const std::string& relative) const
+{
+    return FRoot.path().toStdString() + "/" + relative;
+}
+
+std::string TUiTest::MakeFolder(const std::string& relative) const
+{
+    fs::create_directories(Path(relative));
+    return Path(relative);
+}
+
+void TUiTest::Put(const std::string& source, const std::string& folder, const std::string& name) const
+{
+    fs::copy_file(source, fs::path(folder) / name, fs::copy_options::overwrite_existing);
+}
+
+void TUiTest::Write(const std::string& folder, const std::string& name, const std::string& text) const
+{
+    std::ofstream(fs::path(folder) / name, std::ios::binary) << text;
+}
+
+std::string TUiTest::MakeHandheld(const std::string& name)
+{
+    const std::string mountPoint = MakeFolder(name);
+    MakeFolder(name + "/MP_ROOT/100MNV01");
+    // Each handheld is its own USB disk with one partition, laid out as
+    // sysfs lays it out.
+    const std::string disk = "sd" + std::string(1, static_cast<char>('b' + FMounts.size()));
+    fs::create_directories(Path("sysfs/block/" + disk + "/" + disk + "1"));
+    Write(Path("sysfs/block/" + disk), "removable", "1\n");
+    Write(Path("sysfs/block/" + disk + "/" + disk + "1"), "partition", "1\n");
+    fs::create_directory_symlink("../../block/" + disk + "/" + disk + "1", Path("sysfs/class/block/" + disk + "1"));
+    fs::create_directory_symlink("../../block/" + disk, Path("sysfs/class/block/" + disk));
+    FMounts.push_back({mountPoint, "/dev/" + disk + "1", "vfat", false});
+    return mountPoint;
+}
+
+std::string TUiTest::MakeFixedDisk(const std::string& name)
+{
+    const std::string mountPoint = MakeFolder(name);
+    MakeFolder(name + "/MP_ROOT/100MNV01");
+    FMounts.push_back({mountPoint, "/dev/vdz" + std::to_string(FMounts.size() + 1), "ext4", false});
+    return mountPoint;
+}
+
+void TUiTest::Plug(const std::string& mountPoint)
+{
+    for (TMount& mount : FMounts) {
+        if (mount.MountPoint == mountPoint)
+            mount.Plugged = true;
+    }
+    WriteMountTable();
+}
+
+void TUiTest::Unplug(const std::string& mountPoint)
+{
+    for (TMount& mount : FMounts) {
+        if (mount.MountPoint == mountPoint)
+            mount.Plugged = false;
+    }
+    WriteMountTable();
+}
+
+void TUiTest::WriteMountTable() const
+{
+    // Replaced in one rename, as the kernel's table changes in one step.
+    const std::string table = Path("mountinfo");
+    {
+        std::ofstream out(table + ".new");
+        out << "22 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n";
+        int id = 900;
+        for (const TMount& mount : FMounts) {
+            if (!mount.Plugged)
+                continue;
+            ++id;
+            out << id << " 22 8:" << id << " / " << mount.MountPoint << " rw,relatime - " << mount.Type << " "
+                    << mount.Source << " rw\n";
+        }
+    }
+    fs::rename(table + ".new", table);
+}
+
+void TUiTest::StoreSetting(const std::string& name, const std::string& value) const
+{
+    ASSERT_TRUE(Settings::Write(name, value));
+}
+
+std::unique_ptr<TfrmVantrel> TUiTest::StartWindow(const std::string& startFolder, bool watchDrives)
+{
+    auto window = std::make_unique<TfrmVantrel>(startFolder);
+    if (!watchDrives && window->Watcher() != nullptr)
+        window->Watcher()->blockSignals(true);
+    window->show();
+    return window;
+}
+
+std::vector<std::string> TUiTest::Names(TfrmVantrel& window, TPaneSide pane)
+{
+    const TPaneModel& model = window.Pane(pane).Pane();
+    std::vector<std::string> names;
+    for (int row = 0; row < model.RowCount(); ++row)
+        names.push_back(model.RecordAt(row).FileName);
+    return names;
+}
+
+std::vector<int> TUiTest::SelectedRows(TfrmVantrel& window, TPaneSide pane)
+{
+    const TPaneModel& model = window.Pane(pane).Pane();
+    std::vector<int> rows;
+    for (int row = 0; row < model.RowCount(); ++row) {
+        if (model.Row(row).Selected)
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<std::string> Texts(const std::vector<TShownMessage>& messages)
+{
+    std::vector<std::string> texts;
+    for (const TShownMessage& message : messages)
+        texts.push_back(message.Text);
+    return texts;
+}
