@@ -15,6 +15,7 @@ TWaitCursor::~TWaitCursor()
 
 QCursor LoadCopyDragCursor()
 {
+    // The window shows its pictures first, which registers the resources.
     const QPixmap picture(QStringLiteral(":/pictures/copy-cursor.png"));
     if (picture.isNull())
         return QCursor(Qt::DragCopyCursor);

@@ -35,8 +35,17 @@ QString WindowStyleSheet()
         "QProgressBar#pbDealing::chunk { background-color: #3C9A3C; width: 6px; margin: 1px; }");
 }
 
+// The pictures are compiled into the ui library; a static library's
+// resources are registered only when something names them.
+static void RegisterPictures()
+{
+    Q_INIT_RESOURCE(vantrel);
+}
+
 void ShowPicture(QLabel& label, const QString& resource)
 {
+    static const bool registered = (RegisterPictures(), true);
+    (void)registered;
     label.setScaledContents(true);
     const QPixmap picture(resource);
     if (!picture.isNull())
