@@ -30,32 +30,12 @@ const Layout layouts[] = {
 
 const std::u16string newTitle = u"A new title that is longer than the old one";
 
-class Originals {
-public:
-    static void make()
-    {
-        folder_ = std::make_unique<TempFolder>();
-        for (const Layout& layout : layouts)
-            makeVideo(*folder_ / (layout.name + ".MP4"), layout.recipe);
-    }
-    static void release() { folder_.reset(); }
-    static fs::path copy(const std::string& name, const TempFolder& into)
-    {
-        const fs::path target = into / (name + ".MP4");
-        fs::copy_file(*folder_ / (name + ".MP4"), target);
-        return target;
-    }
-
-private:
-    static inline std::unique_ptr<TempFolder> folder_;
-};
-
-class Environment : public testing::Environment {
-public:
-    void SetUp() override { Originals::make(); }
-    void TearDown() override { Originals::release(); }
-};
-const auto* const environment = testing::AddGlobalTestEnvironment(new Environment);
+void makeOriginals(OriginalVideos& videos)
+{
+    for (const Layout& layout : layouts)
+        videos.add(layout.name, layout.recipe);
+}
+const bool registered = (OriginalVideos::registerSet(makeOriginals), true);
 
 struct Attempt {
     bool saved = false;
@@ -80,7 +60,7 @@ Attempt saveThrough(const fs::path& video, std::unique_ptr<FaultyStorage> storag
 std::size_t callsOfACleanSave(const std::string& name)
 {
     TempFolder folder;
-    const Attempt clean = saveThrough(Originals::copy(name, folder),
+    const Attempt clean = saveThrough(OriginalVideos::copy(name, folder),
                                       std::make_unique<FaultyStorage>(0, FaultyStorage::Mode::Failure, EIO));
     EXPECT_TRUE(clean.saved) << clean.errorText;
     return clean.calls;
@@ -96,7 +76,7 @@ TEST_P(CrashSafety, EveryFailedCallLeavesTheFileAsItWas)
         for (std::size_t n = 1; n <= calls; ++n) {
             SCOPED_TRACE("call " + std::to_string(n) + " fails with errno " + std::to_string(error));
             TempFolder folder;
-            const fs::path video = Originals::copy(GetParam().name, folder);
+            const fs::path video = OriginalVideos::copy(GetParam().name, folder);
             const Bytes before = readBytes(video);
             const Attempt attempt =
                 saveThrough(video, std::make_unique<FaultyStorage>(n, FaultyStorage::Mode::Failure, error));
@@ -116,7 +96,7 @@ TEST_P(CrashSafety, EveryCrashLeavesAPlayableVideoWithTheOldOrNewTitle)
     for (std::size_t n = 1; n <= calls; ++n) {
         SCOPED_TRACE("machine stops at call " + std::to_string(n));
         TempFolder folder;
-        const fs::path video = Originals::copy(GetParam().name, folder);
+        const fs::path video = OriginalVideos::copy(GetParam().name, folder);
         const Bytes media = mediaData(readBytes(video));
         const Attempt attempt = saveThrough(video, std::make_unique<FaultyStorage>(n, FaultyStorage::Mode::Crash, EIO));
         EXPECT_FALSE(attempt.saved);
@@ -137,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, CrashSafety, testing::ValuesIn(layouts),
 TEST(RefusedMedium, ReadOnlyMedium)
 {
     TempFolder folder;
-    const fs::path video = Originals::copy("HandheldMovieLast", folder);
+    const fs::path video = OriginalVideos::copy("HandheldMovieLast", folder);
     const Bytes before = readBytes(video);
     auto storage = std::make_unique<FaultyStorage>(0, FaultyStorage::Mode::Failure, EIO);
     storage->pretendReadOnlyMedium();
@@ -151,7 +131,7 @@ TEST(RefusedMedium, ReadOnlyMedium)
 TEST(RefusedMedium, MediumRefusesToOpenForWriting)
 {
     TempFolder folder;
-    const fs::path video = Originals::copy("HandheldMovieLast", folder);
+    const fs::path video = OriginalVideos::copy("HandheldMovieLast", folder);
     auto storage = std::make_unique<FaultyStorage>(0, FaultyStorage::Mode::Failure, EIO);
     storage->refuseWriting(EROFS);
     EXPECT_EQ(saveThrough(video, std::move(storage)).errorText,
@@ -161,7 +141,7 @@ TEST(RefusedMedium, MediumRefusesToOpenForWriting)
 TEST(RefusedMedium, UnreadableFile)
 {
     TempFolder folder;
-    const fs::path video = Originals::copy("HandheldMovieLast", folder);
+    const fs::path video = OriginalVideos::copy("HandheldMovieLast", folder);
     auto storage = std::make_unique<FaultyStorage>(0, FaultyStorage::Mode::Failure, EIO);
     storage->refuseReading(EIO);
     EXPECT_EQ(saveThrough(video, std::move(storage)).errorText,

@@ -32,33 +32,14 @@ const SaveCase saveCases[] = {
 };
 
 // Made once for the suite; each test works on its own copy.
-class Fixtures {
-public:
-    static void make()
-    {
-        folder_ = std::make_unique<TempFolder>();
-        for (const SaveCase& each : saveCases)
-            makeVideo(*folder_ / (each.name + ".MP4"), each.recipe);
-        makeVideo(*folder_ / "Fragmented.MP4", {"mp4", "Old Title", false, true});
-    }
-    static void release() { folder_.reset(); }
-    static fs::path copy(const std::string& name, const TempFolder& into)
-    {
-        const fs::path target = into / (name + ".MP4");
-        fs::copy_file(*folder_ / (name + ".MP4"), target);
-        return target;
-    }
-
-private:
-    static inline std::unique_ptr<TempFolder> folder_;
-};
-
-class Environment : public testing::Environment {
-public:
-    void SetUp() override { Fixtures::make(); }
-    void TearDown() override { Fixtures::release(); }
-};
-const auto* const environment = testing::AddGlobalTestEnvironment(new Environment);
+// Made once for the program; each test works on its own copy.
+void makeOriginals(OriginalVideos& videos)
+{
+    for (const SaveCase& each : saveCases)
+        videos.add(each.name, each.recipe);
+    videos.add("Fragmented", {"mp4", "Old Title", false, true});
+}
+const bool registered = (OriginalVideos::registerSet(makeOriginals), true);
 
 // Every byte of `before` is still in `after` at the same place, except the
 // movie box's size and type, and `after` only adds bytes at its end.
@@ -89,7 +70,7 @@ class TitleSave : public testing::TestWithParam<SaveCase> {};
 TEST_P(TitleSave, NewTitleReadsBackAndTheVideoPlaysAsBefore)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy(GetParam().name, folder);
+    const fs::path video = OriginalVideos::copy(GetParam().name, folder);
     const Bytes before = readBytes(video);
     const std::string streamsBefore = streamsAndDuration(video);
     const std::string probedBefore = probedTitle(video);
@@ -111,7 +92,7 @@ TEST_P(TitleSave, NewTitleReadsBackAndTheVideoPlaysAsBefore)
 TEST_P(TitleSave, SavingTwiceKeepsTheLastTitle)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy(GetParam().name, folder);
+    const fs::path video = OriginalVideos::copy(GetParam().name, folder);
     const Bytes media = mediaData(readBytes(video));
     ASSERT_EQ(saveTitle(video, u"First"), "");
     ASSERT_EQ(saveTitle(video, u"A second, longer title than the first"), "");
@@ -126,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Ffmpeg, TitleSave, testing::ValuesIn(saveCases),
 TEST(TitleSaveOnce, TwoSavesOnOneOpenBothLand)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy("HandheldMovieLast", folder);
+    const fs::path video = OriginalVideos::copy("HandheldMovieLast", folder);
     TitleLib* lib = TitleLibCreate();
     ASSERT_NE(TitleLibOpen(lib, video.c_str()), 0);
     ASSERT_NE(TitleLibSetTitle(lib, u"One"), 0);
@@ -141,7 +122,7 @@ TEST(TitleSaveOnce, TwoSavesOnOneOpenBothLand)
 TEST(TitleSaveOnce, SameTitleAgain)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy("HandheldMovieLast", folder);
+    const fs::path video = OriginalVideos::copy("HandheldMovieLast", folder);
     ASSERT_EQ(saveTitle(video, u"Old Title"), "");
     EXPECT_EQ(openTitle(video).title, u"Old Title");
     EXPECT_EQ(decodeErrors(video), "");
@@ -150,7 +131,7 @@ TEST(TitleSaveOnce, SameTitleAgain)
 TEST(TitleSaveOnce, EmptyTitleIsStoredNotFallenBackFrom)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy("Mp4", folder);
+    const fs::path video = OriginalVideos::copy("Mp4", folder);
     ASSERT_EQ(saveTitle(video, u""), "");
     EXPECT_EQ(openTitle(video).title, u"");
     EXPECT_EQ(probedTitle(video), "");
@@ -160,7 +141,7 @@ TEST(TitleSaveOnce, EmptyTitleIsStoredNotFallenBackFrom)
 TEST(TitleSaveOnce, LongestTitleFitsAndOneMoreIsRefused)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy("HandheldMovieLast", folder);
+    const fs::path video = OriginalVideos::copy("HandheldMovieLast", folder);
     const std::u16string longest(32761, u'x');
     ASSERT_EQ(saveTitle(video, longest), "");
     EXPECT_EQ(openTitle(video).title, longest);
@@ -175,7 +156,7 @@ TEST(TitleSaveOnce, LongestTitleFitsAndOneMoreIsRefused)
 TEST(TitleSaveOnce, CharactersBeyondBmpBecomeSurrogatePairs)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy("HandheldMovieLast", folder);
+    const fs::path video = OriginalVideos::copy("HandheldMovieLast", folder);
     ASSERT_EQ(saveTitle(video, u"Smile 😀"), "");
     EXPECT_EQ(openTitle(video).title, u"Smile 😀");
     const Bytes pair = {0x00, 0x20, 0xD8, 0x3D, 0xDE, 0x00, 0x00, 0x00};
@@ -185,7 +166,7 @@ TEST(TitleSaveOnce, CharactersBeyondBmpBecomeSurrogatePairs)
 TEST(TitleSaveOnce, HandheldEntryIsAddedWithoutAddingUserData)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy("HandheldWithoutTitle", folder);
+    const fs::path video = OriginalVideos::copy("HandheldWithoutTitle", folder);
     ASSERT_EQ(saveTitle(video, u"Now titled"), "");
     EXPECT_EQ(openTitle(video).title, u"Now titled");
     const Bytes after = readBytes(video);
@@ -200,7 +181,7 @@ TEST(TitleSaveOnce, HandheldEntryIsAddedWithoutAddingUserData)
 TEST(TitleSaveOnce, OtherHandheldEntriesStayByteForByte)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy("HandheldMovieLast", folder);
+    const fs::path video = OriginalVideos::copy("HandheldMovieLast", folder);
     const Bytes before = readBytes(video);
     Bytes date;
     for (const char c : std::string("2006/04/01 11:11:11"))
@@ -221,7 +202,7 @@ TEST(TitleSaveOnce, OtherHandheldEntriesStayByteForByte)
 TEST(TitleSaveRefused, FragmentedVideo)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy("Fragmented", folder);
+    const fs::path video = OriginalVideos::copy("Fragmented", folder);
     const Bytes before = readBytes(video);
     EXPECT_EQ(saveTitle(video, u"New"), "Fragmented.MP4: the video is fragmented; its title cannot be saved");
     EXPECT_TRUE(readBytes(video) == before);
@@ -230,7 +211,7 @@ TEST(TitleSaveRefused, FragmentedVideo)
 TEST(TitleSaveRefused, MoreThanOneMovieBox)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy("HandheldMovieLast", folder);
+    const fs::path video = OriginalVideos::copy("HandheldMovieLast", folder);
     Bytes twice = readBytes(video);
     const TopBox moov = firstBox(twice, "moov");
     const Bytes movie(twice.begin() + static_cast<std::ptrdiff_t>(moov.offset), twice.end());
@@ -245,7 +226,7 @@ TEST(TitleSaveRefused, MoreThanOneMovieBox)
 TEST(TitleSaveRefused, ReadOnlyFile)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy("HandheldMovieLast", folder);
+    const fs::path video = OriginalVideos::copy("HandheldMovieLast", folder);
     const Bytes before = readBytes(video);
     ASSERT_EQ(::chmod(video.c_str(), 0444), 0);
     EXPECT_EQ(saveTitle(video, u"New"), "HandheldMovieLast.MP4: the file is read-only; the title was not saved");
@@ -269,7 +250,7 @@ std::string saveAfter(const fs::path& video, const std::function<void()>& meddle
 TEST(TitleSaveRefused, FileVanishedSinceOpen)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy("HandheldMovieLast", folder);
+    const fs::path video = OriginalVideos::copy("HandheldMovieLast", folder);
     EXPECT_EQ(saveAfter(video, [&] { fs::remove(video); }),
               "HandheldMovieLast.MP4: the file is no longer there; the title was not saved");
     EXPECT_FALSE(fs::exists(video));
@@ -278,7 +259,7 @@ TEST(TitleSaveRefused, FileVanishedSinceOpen)
 TEST(TitleSaveRefused, FileGrewSinceOpen)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy("HandheldMovieLast", folder);
+    const fs::path video = OriginalVideos::copy("HandheldMovieLast", folder);
     Bytes grown;
     EXPECT_EQ(saveAfter(video,
                         [&] {
@@ -293,8 +274,8 @@ TEST(TitleSaveRefused, FileGrewSinceOpen)
 TEST(TitleSaveRefused, FileReplacedSinceOpen)
 {
     TempFolder folder;
-    const fs::path video = Fixtures::copy("HandheldMovieLast", folder);
-    const fs::path other = Fixtures::copy("HandheldMovieFirst", folder);
+    const fs::path video = OriginalVideos::copy("HandheldMovieLast", folder);
+    const fs::path other = OriginalVideos::copy("HandheldMovieFirst", folder);
     const Bytes replacement = readBytes(other);
     EXPECT_EQ(saveAfter(video, [&] { fs::rename(other, video); }),
               "HandheldMovieLast.MP4: the file changed since it was opened; the title was not saved");

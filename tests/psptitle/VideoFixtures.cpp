@@ -2,6 +2,8 @@
 
 #include "psptitle/psptitle.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -250,6 +252,43 @@ std::string saveTitle(const fs::path& video, const std::u16string& title)
     if (TitleLibSetTitle(lib.get(), title.c_str()) == 0 || TitleLibSave(lib.get()) == 0)
         return TitleLibErrorText(lib.get());
     return {};
+}
+
+namespace {
+
+std::unique_ptr<OriginalVideos> originals;
+
+class OriginalVideosEnvironment : public testing::Environment {
+public:
+    explicit OriginalVideosEnvironment(void (*fill)(OriginalVideos&)) : fill_(fill) {}
+    void SetUp() override
+    {
+        originals = std::make_unique<OriginalVideos>();
+        fill_(*originals);
+    }
+    void TearDown() override { originals.reset(); }
+
+private:
+    void (*fill_)(OriginalVideos&);
+};
+
+} // namespace
+
+void OriginalVideos::registerSet(void (*fill)(OriginalVideos&))
+{
+    testing::AddGlobalTestEnvironment(new OriginalVideosEnvironment(fill));
+}
+
+void OriginalVideos::add(const std::string& name, const VideoRecipe& recipe)
+{
+    makeVideo(folder_ / (name + ".MP4"), recipe);
+}
+
+fs::path OriginalVideos::copy(const std::string& name, const TempFolder& into)
+{
+    const fs::path target = into / (name + ".MP4");
+    fs::copy_file(originals->folder_ / (name + ".MP4"), target);
+    return target;
 }
 
 } // namespace fixtures

@@ -52,6 +52,20 @@ struct VideoRecipe {
 // Fails the calling test (by exception) when FFmpeg fails.
 void makeVideo(const fs::path& target, const VideoRecipe& recipe);
 
+// Videos made once for a whole test program, before its first test, and
+// removed after its last; each test works on a copy of its own.
+class OriginalVideos {
+public:
+    // Registers the set; `fill` makes the videos with add().
+    static void registerSet(void (*fill)(OriginalVideos&));
+    void add(const std::string& name, const VideoRecipe& recipe);
+    // Copies the video `name` into `into` and returns the copy's path.
+    static fs::path copy(const std::string& name, const TempFolder& into);
+
+private:
+    TempFolder folder_;
+};
+
 Bytes readBytes(const fs::path& file);
 void writeBytes(const fs::path& file, const Bytes& bytes);
 
