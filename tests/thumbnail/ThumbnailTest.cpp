@@ -154,39 +154,31 @@ TEST_F(ThumbnailTest, PictureSmallerThanTheStampIsEnlarged)
     EXPECT_TRUE(IsColour(PixelAt(*thumbnail, 56, 45), 0, 0, 0));
 }
 
-TEST_F(ThumbnailTest, HugePhotoDecodesToItsQuarters)
+// Red, green and blue quarters and a white one, coded in different ways
+// and sizes: each comes out with its colours in place and white masked.
+struct QuartersCase {
+    const char* Name;
+    int Width;
+    int Height;
+    JpegCoding Coding;
+};
+
+class ThumbnailQuartersTest : public ThumbnailTest, public testing::WithParamInterface<QuartersCase> {};
+
+TEST_P(ThumbnailQuartersTest, DecodesToItsQuarters)
 {
-    const auto thumbnail = Decode(MakeQuarters(4000, 3000, {Red, Green, Blue, White}));
+    const QuartersCase& each = GetParam();
+    const auto thumbnail = Decode(MakeQuarters(each.Width, each.Height, {Red, Green, Blue, White}), each.Coding);
     ASSERT_TRUE(thumbnail);
     ExpectQuarters(*thumbnail, Red, Green, Blue);
 }
 
-TEST_F(ThumbnailTest, HugeProgressivePhotoDecodesToItsQuarters)
-{
-    JpegCoding progressive;
-    progressive.Progressive = true;
-    const auto thumbnail = Decode(MakeQuarters(3000, 2000, {Red, Green, Blue, White}), progressive);
-    ASSERT_TRUE(thumbnail);
-    ExpectQuarters(*thumbnail, Red, Green, Blue);
-}
-
-TEST_F(ThumbnailTest, ProgressivePictureDecodes)
-{
-    JpegCoding progressive;
-    progressive.Progressive = true;
-    const auto thumbnail = Decode(MakeQuarters(160, 120, {Red, Green, Blue, White}), progressive);
-    ASSERT_TRUE(thumbnail);
-    ExpectQuarters(*thumbnail, Red, Green, Blue);
-}
-
-TEST_F(ThumbnailTest, PictureStoredAsRgbDecodes)
-{
-    JpegCoding rgb;
-    rgb.Stored = JCS_RGB;
-    const auto thumbnail = Decode(MakeQuarters(160, 120, {Red, Green, Blue, White}), rgb);
-    ASSERT_TRUE(thumbnail);
-    ExpectQuarters(*thumbnail, Red, Green, Blue);
-}
+INSTANTIATE_TEST_SUITE_P(Codings, ThumbnailQuartersTest,
+                         testing::Values(QuartersCase{"HugePhoto", 4000, 3000, {}},
+                                         QuartersCase{"HugeProgressivePhoto", 3000, 2000, {JCS_YCbCr, true}},
+                                         QuartersCase{"Progressive", 160, 120, {JCS_YCbCr, true}},
+                                         QuartersCase{"StoredAsRgb", 160, 120, {JCS_RGB}}),
+                         [](const testing::TestParamInfo<QuartersCase>& info) { return std::string(info.param.Name); });
 
 TEST_F(ThumbnailTest, GreyscalePictureGivesGreyPixelsAndWhiteMask)
 {
