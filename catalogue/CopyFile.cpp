@@ -13,6 +13,7 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <cerrno>
 #include <system_error>
 
 namespace {
@@ -26,6 +27,14 @@ constexpr std::int64_t HeldBackBytes = 2000 * ChunkBytes;
 constexpr auto FlushPace = std::chrono::milliseconds(1);
 
 const char* const CopyFailedText = "Read/Write file fail!";
+
+// Thrown out of a chunk report when the caller asked the copy to stop.
+struct TCopyStopped {};
+
+std::string describe(const std::string& what, const std::string& path, int error)
+{
+    return "cannot " + what + " " + path + ": " + platform::ErrorText(error);
+}
 
 // Turns written bytes into the 100-byte chunk events.
 class TChunkReporter {
@@ -60,6 +69,8 @@ private:
             FCopier.OnProgress(count, FSource);
         if (FCopier.OnTurn)
             FCopier.OnTurn();
+        if (FCopier.ShouldStop && FCopier.ShouldStop())
+            throw TCopyStopped{};
     }
 
     const TCopyFile& FCopier;
@@ -67,20 +78,29 @@ private:
     std::int64_t FUnreported = 0;
 };
 
-// Moves every byte from `from` to `to`. False on a read or write error.
-bool copyContents(int from, int to, TChunkReporter& reporter)
+// A failed step of the copy: errno and whether the source or the
+// destination failed. Error 0 means success.
+struct TStepResult {
+    int Error = 0;
+    bool SourceFailed = false;
+};
+
+// Moves every byte from `from` to `to`.
+TStepResult copyContents(int from, int to, TChunkReporter& reporter)
 {
     const auto buffer = std::make_unique_for_overwrite<char[]>(TWriteBehind::LargestBlock);
     TWriteBehind writeBehind(to);
     for (;;) {
         const ssize_t count = platform::ReadSome(from, buffer.get(), writeBehind.BlockSize());
         if (count < 0)
-            return false;
+            return {errno, true};
         if (count == 0)
-            return true;
-        if (platform::WriteAll(to, buffer.get(), static_cast<std::size_t>(count)) != 0
-            || writeBehind.Written(static_cast<std::size_t>(count)) != 0)
-            return false;
+            return {};
+        int error = platform::WriteAll(to, buffer.get(), static_cast<std::size_t>(count));
+        if (error == 0)
+            error = writeBehind.Written(static_cast<std::size_t>(count));
+        if (error != 0)
+            return {error, false};
         reporter.Written(count);
     }
 }
@@ -88,7 +108,7 @@ bool copyContents(int from, int to, TChunkReporter& reporter)
 // Flushes `fd` on a helper thread while the held-back chunks are reported
 // on this one. The helper touches nothing but the descriptor and is
 // joined on every way out, an exception from a handler included.
-bool flushWhileReporting(int fd, TChunkReporter& reporter)
+int flushWhileReporting(int fd, TChunkReporter& reporter)
 {
     std::future<int> flushed;
     try {
@@ -97,16 +117,17 @@ bool flushWhileReporting(int fd, TChunkReporter& reporter)
         // No thread to be had: flush here, then report.
         const int synced = platform::SyncFile(fd);
         reporter.Drain([] {});
-        return synced == 0;
+        return synced;
     }
     reporter.Drain([&] { flushed.wait_for(FlushPace); });
-    return flushed.get() == 0;
+    return flushed.get();
 }
 
 } // namespace
 
 bool TCopyFile::Execute(const std::string& Source, const std::string& Dest)
 {
+    FailureText.clear();
     const std::string folder = platform::FolderOf(Dest);
     if (!folder.empty() && !platform::IsDirectory(folder)) {
         // A folder that cannot be made shows up as a failed create below.
@@ -114,30 +135,51 @@ bool TCopyFile::Execute(const std::string& Source, const std::string& Dest)
     }
 
     platform::OpenResult source = platform::OpenRegularForReading(Source);
-    if (!source.File.IsOpen())
+    if (!source.File.IsOpen()) {
+        FailureText = describe("open", Source, source.Error);
         return false;
+    }
     const auto sourceStatus = platform::StatDescriptor(source.File.Get());
     const auto destStatus = platform::StatPath(Dest);
     // Truncating the destination would destroy a source that is the same file.
-    if (!sourceStatus || (destStatus && platform::SameFile(*sourceStatus, *destStatus)))
+    if (!sourceStatus || (destStatus && platform::SameFile(*sourceStatus, *destStatus))) {
+        FailureText = "cannot copy " + Source + " onto itself";
         return false;
+    }
 
-    platform::OpenResult dest = platform::CreateOrTruncate(Dest);
-    if (!dest.File.IsOpen())
+    platform::OpenResult dest = KeepExisting ? platform::CreateExclusive(Dest) : platform::CreateOrTruncate(Dest);
+    if (!dest.File.IsOpen()) {
+        FailureText = describe("create", Dest, dest.Error);
         return false;
+    }
     const auto created = platform::StatDescriptor(dest.File.Get());
 
-    bool copied = false;
+    TStepResult step;
+    bool stopped = false;
     try {
         TChunkReporter reporter(*this, Source);
-        copied = copyContents(source.File.Get(), dest.File.Get(), reporter)
-              && flushWhileReporting(dest.File.Get(), reporter);
-    } catch (...) {
+        step = copyContents(source.File.Get(), dest.File.Get(), reporter);
+        if (step.Error == 0)
+            step.Error = flushWhileReporting(dest.File.Get(), reporter);
+    } catch (const TCopyStopped&) {
+        stopped = true;
+    } catch (const std::exception& error) {
         // Whatever a handler threw, the copy has failed the same way.
-        copied = false;
+        FailureText = "cannot copy " + Source + ": " + error.what();
+    } catch (...) {
+        FailureText = "cannot copy " + Source;
     }
-    if (copied && dest.File.Close() == 0 && platform::SyncDirectory(folder) == 0)
-        return true;
+    if (!stopped && FailureText.empty() && step.Error == 0) {
+        step.Error = dest.File.Close();
+        if (step.Error == 0)
+            step.Error = platform::SyncDirectory(folder);
+        if (step.Error == 0)
+            return true;
+    }
+    if (stopped)
+        FailureText = "stopped while copying " + Source;
+    else if (FailureText.empty())
+        FailureText = step.SourceFailed ? describe("read", Source, step.Error) : describe("write", Dest, step.Error);
 
     // Clean up before the box waits for the user, so a medium pulled out
     // meanwhile holds no partial video.
@@ -146,7 +188,7 @@ bool TCopyFile::Execute(const std::string& Source, const std::string& Dest)
     const auto present = platform::StatLink(Dest);
     if (present && created && platform::SameFile(*present, *created))
         platform::RemoveFile(Dest);
-    if (ShowError)
+    if (ShowError && !stopped)
         ShowError(CopyFailedText);
     return false;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 
 // One video as the folder scan found it. Copied by value.
@@ -66,6 +67,11 @@ public:
     // count. With trackHighest, `highest` is set to the largest handheld
     // video number among the names (0 when none); otherwise untouched.
     int ScanFolder(const std::string& folder, int& highest, bool trackHighest);
+
+    // The record the scan would make for the regular file at `path`, its
+    // thumbnail found beside it as the scan finds it. nullopt when `path`
+    // is not a regular file.
+    std::optional<TFileInfo> DescribeFile(const std::string& path) const;
 };
 
 // Copies one file in 100-byte chunks, reporting every chunk.
@@ -77,6 +83,12 @@ public:
     std::function<void()> OnTurn;
     // Shows an error message box; replaceable so tests can answer it.
     std::function<void(const std::string& text)> ShowError;
+    // Asked after every turn: true stops the copy at once. The partial
+    // Dest is deleted and no error is shown (the user asked for it).
+    std::function<bool()> ShouldStop;
+    // Create Dest only when nothing is there yet (a transfer never
+    // replaces a file); otherwise an existing file is replaced.
+    bool KeepExisting = false;
 
     // Copies Source to Dest, creating Dest's folder chain and replacing a
     // file already at Dest. True only when the whole source reached the
@@ -86,5 +98,9 @@ public:
     // nothing shown, Dest untouched. A read, write or flush error, a full
     // medium, or an exception from OnProgress or OnTurn: the partial Dest
     // is deleted, ShowError gets "Read/Write file fail!" once, false.
+    // Stopped by ShouldStop: the partial Dest is deleted, false, no box.
+    // After a false result FailureText says what failed, naming the file.
     [[nodiscard]] bool Execute(const std::string& Source, const std::string& Dest);
+
+    std::string FailureText;
 };

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -156,6 +157,13 @@ int AwaitWriteBack(int fd, std::int64_t offset, std::int64_t length)
 {
     return syncRange(fd, offset, length,
                      SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+}
+
+std::string ErrorText(int error)
+{
+    char buffer[256];
+    // The GNU strerror_r returns the text, in `buffer` or a static string.
+    return ::strerror_r(error, buffer, sizeof buffer);
 }
 
 } // namespace platform

@@ -105,6 +105,11 @@ std::optional<std::vector<std::string>> ListDirectory(const std::string& folder)
 // Creates `folder` and every missing parent. 0 when it exists afterwards.
 [[nodiscard]] int MakeDirectories(const std::string& folder);
 
+// Copies the regular file `from` to `to`, which must not exist yet
+// (EEXIST otherwise), and flushes the copy and its folder to the medium.
+// 0, or the errno of the failure; a failed copy leaves nothing at `to`.
+[[nodiscard]] int CopyFileExclusive(const std::string& from, const std::string& to);
+
 // unlink(); 0 or errno.
 int RemoveFile(const std::string& path);
 
@@ -113,6 +118,9 @@ int RemoveFile(const std::string& path);
 
 // Local calendar time of `when` under the current time zone rules.
 std::optional<std::tm> LocalTime(std::time_t when);
+
+// The system's text for an errno value ("No space left on device").
+std::string ErrorText(int error);
 
 // Path pieces on '/'.
 std::string FolderOf(const std::string& path);       // up to and including the last '/'

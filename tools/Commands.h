@@ -6,3 +6,5 @@
 int runTitleCommand(int argc, char** argv);
 int runListCommand(int argc, char** argv);
 int runDrivesCommand(int argc, char** argv);
+int runSendCommand(int argc, char** argv);
+int runReceiveCommand(int argc, char** argv);

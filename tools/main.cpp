@@ -11,7 +11,9 @@ void printUsage()
 {
     std::fputs("usage: vantrel-tool title FILE [NEW-TITLE]\n"
                "       vantrel-tool list FOLDER [--thumbs]\n"
-               "       vantrel-tool drives\n",
+               "       vantrel-tool drives\n"
+               "       vantrel-tool send [--move] DRIVE VIDEO...\n"
+               "       vantrel-tool receive [--move] FOLDER VIDEO...\n",
                stderr);
 }
 
@@ -30,6 +32,10 @@ int main(int argc, char** argv)
         return runListCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "drives") == 0)
         return runDrivesCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "send") == 0)
+        return runSendCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "receive") == 0)
+        return runReceiveCommand(argc - 2, argv + 2);
     printUsage();
     return 2;
 }

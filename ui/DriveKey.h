@@ -17,13 +17,3 @@ struct TDriveKey {
 
     bool operator==(const TDriveKey&) const = default;
 };
-
-// The handheld's video folder on the drive mounted at `mountPoint`, with
-// a trailing '/'.
-inline std::string HandheldVideoFolder(const std::string& mountPoint)
-{
-    std::string folder = mountPoint;
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder + "MP_ROOT/100MNV01/";
-}

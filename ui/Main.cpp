@@ -6,9 +6,11 @@
 #include "catalogue/PSPTitle.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
+#include "platform/MountLookup.h"
 #include "platform/Settings.h"
 #include "ui/Cursors.h"
 #include "ui/Dialogs.h"
+#include "ui/EscapeWatcher.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -28,16 +30,6 @@ bool HasNonBlank(const std::string& text)
     return text.find_first_not_of(" \t\r\n\f\v") != std::string::npos;
 }
 
-// True when `folder` is `mountPoint` or lies below it.
-bool LiesOn(const std::string& folder, const std::string& mountPoint)
-{
-    if (mountPoint == "/")
-        return true;
-    if (folder.compare(0, mountPoint.size(), mountPoint) != 0)
-        return false;
-    return folder.size() == mountPoint.size() || folder[mountPoint.size()] == '/';
-}
-
 } // namespace
 
 TfrmVantrel::TfrmVantrel(std::string startFolder) : FStartFolder(std::move(startFolder))
@@ -47,6 +39,7 @@ TfrmVantrel::TfrmVantrel(std::string startFolder) : FStartFolder(std::move(start
     BuildMenus();
     BindButtons();
     BindEvents();
+    BuildLockLists();
     FormCreate();
 }
 
@@ -73,6 +66,7 @@ void TfrmVantrel::FormCreate()
 
     // The panes draw their rows themselves (their delegates); the copier
     // lets the window stay live between its chunks.
+    FCopier->OnProgress = [this](int count, const std::string& source) { CopyProgress(count, source); };
     FCopier->OnTurn = [this] { Turn(); };
     FCopier->ShowError = [](const std::string& text) { ShowMessage(text, TMessageKind::Error); };
 
@@ -247,7 +241,7 @@ std::optional<std::string> TfrmVantrel::WorkingFolderDrive() const
     std::optional<std::string> best;
     for (int entry = 0; entry < cbDriver.count(); ++entry) {
         const std::string mountPoint = cbDriver.EntryDrive(entry);
-        if (LiesOn(folder, mountPoint) && (!best || mountPoint.size() > best->size()))
+        if (PathLiesOn(folder, mountPoint) && (!best || mountPoint.size() > best->size()))
             best = mountPoint;
     }
     return best;

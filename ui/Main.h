@@ -15,6 +15,8 @@
 #include "catalogue/PaneModel.h"
 #include "catalogue/Sorting.h"
 #include "catalogue/uClass.h"
+#include "transfer/BatchProgress.h"
+#include "transfer/Transfer.h"
 #include "ui/DriveBox.h"
 #include "ui/DriveKey.h"
 #include "ui/PaneView.h"
@@ -35,8 +37,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
+#include <vector>
 
 class DriveWatcher;
+class TEscapeWatcher;
 
 // What the drive watcher reports.
 enum class TDeviceEvent { Arrival, RemoveComplete };
@@ -96,6 +101,24 @@ public:
     void actPSPSizeDescExecute();
     void actPSPWriteTimeDescExecute();
 
+    // Transfers and deletion, and the batch machinery they share.
+    void actMoveToPspExecute();
+    void actCopyToPspExecute();
+    void actMoveToPcExecute();
+    void actCopyToPcExecute();
+    void actDeletePspFileExecute();
+    void CopyProgress(double Count, const std::string& FileName);
+    void ResetProgress();
+    void EnableTransferControls(bool Value);
+    void EnableDeleteControls(bool Value);
+    std::string PspVideoFolder() const;
+    void AddRow(TPaneSide pane, const TFileInfo& info);
+    void RemoveRow(TPaneSide pane, int index);
+    // Esc while a batch runs: the batch stops after the file under way,
+    // which leaves nothing behind.
+    void StopBatch();
+    const TBatchProgress& BatchProgress() const { return FBatch; }
+
     // Moves the window with the pointer (a press on its background).
     void FormMouseDown();
 
@@ -141,6 +164,21 @@ private:
     std::optional<std::string> WorkingFolderDrive() const;
     void ReportReady() const;
 
+    // The controls and commands a lock switches, walked in order.
+    using TLockable = std::variant<QWidget*, QAction*>;
+    void BuildLockLists();
+    void SwitchLock(const std::vector<TLockable>& controls, bool Value);
+    void ShowDriveBoxLocked(bool locked);
+
+    void TransferToPsp(TTransferKind kind);
+    void TransferToPc(TTransferKind kind);
+    void RunTransferBatch(const TTransferRequest& request, const TBatchSnapshot& snapshot, TPaneSide from,
+                          TPaneSide to);
+    void BeginBatch();
+    void EndBatch(const TBatchResult& result);
+    bool BatchShouldStop();
+    void ReplayDeviceEvents();
+
     void SortCommand(TPaneSide pane, TSortKey key, bool descending);
     void NoSortCommand(TPaneSide pane);
 
@@ -167,6 +205,17 @@ private:
     double FFreeBytes = 0;
     double FTotalBytes = 0;
     TSortState FSortState;
+
+    // The running batch: its counters, whether it should stop, the drive
+    // it works on, and the device events held back until it ends.
+    TBatchProgress FBatch;
+    bool FBatchRunning = false;
+    bool FStopRequested = false;
+    std::string FBatchDrive;
+    std::vector<TDeviceEvent> FHeldDeviceEvents;
+    std::unique_ptr<TEscapeWatcher> FEscapeWatcher;
+    std::vector<TLockable> FTransferLock;
+    std::vector<TLockable> FDeleteLock;
 
     // Controls, in creation order: a parent comes before its children.
     QFrame pl{this};

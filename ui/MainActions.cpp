@@ -118,6 +118,23 @@ void TfrmVantrel::BuildActions()
     FPcSortGroup.setExclusive(true);
     FPspSortGroup.setExclusive(true);
 
+    // The transfer and deletion commands; the pop-up menus' twins run the
+    // same handlers.
+    const std::pair<QAction*, void (TfrmVantrel::*)()> transfers[] = {
+        {&actMoveToPsp, &TfrmVantrel::actMoveToPspExecute},
+        {&actCopyToPsp, &TfrmVantrel::actCopyToPspExecute},
+        {&actMoveToPc, &TfrmVantrel::actMoveToPcExecute},
+        {&actCopyToPc, &TfrmVantrel::actCopyToPcExecute},
+        {&actDeletePspFile, &TfrmVantrel::actDeletePspFileExecute},
+        {&actMnMoveToPsp, &TfrmVantrel::actMoveToPspExecute},
+        {&actMnCopyToPsp, &TfrmVantrel::actCopyToPspExecute},
+        {&actMnMoveToPc, &TfrmVantrel::actMoveToPcExecute},
+        {&actMnCopyToPc, &TfrmVantrel::actCopyToPcExecute},
+        {&actMnDeletePspFile, &TfrmVantrel::actDeletePspFileExecute},
+    };
+    for (const auto& [action, handler] : transfers)
+        connect(action, &QAction::triggered, this, handler);
+
     connect(&actBrowse, &QAction::triggered, this, &TfrmVantrel::actBrowseExecute);
     connect(&actRefresh, &QAction::triggered, this, &TfrmVantrel::actRefreshExecute);
 }

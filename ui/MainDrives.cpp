@@ -6,6 +6,7 @@
 
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
+#include "platform/MountLookup.h"
 #include "ui/Cursors.h"
 #include "ui/Dialogs.h"
 #include "ui/Look.h"
@@ -40,6 +41,14 @@ void TfrmVantrel::cbDriverChange()
 
 void TfrmVantrel::DriveChangeHandler(TDeviceEvent event)
 {
+    if (FBatchRunning) {
+        // Handled once the batch has ended. A batch whose handheld went
+        // away stops now: nothing more is written where it was mounted.
+        FHeldDeviceEvents.push_back(event);
+        if (event == TDeviceEvent::RemoveComplete && !FBatchDrive.empty() && !IsMountedDrive(FBatchDrive))
+            FStopRequested = true;
+        return;
+    }
     if (FBusy)
         return;
     if (FScanDepth > 0) {

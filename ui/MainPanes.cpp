@@ -6,6 +6,7 @@
 #include "catalogue/Thumbnail.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
+#include "transfer/TargetNames.h"
 #include "ui/Cursors.h"
 #include "ui/Dialogs.h"
 

@@ -1,0 +1,162 @@
+#include "transfer/Transfer.h"
+
+#include "catalogue/uClass.h"
+#include "platform/FileSystem.h"
+#include "transfer/Deletion.h"
+#include "transfer/TargetNames.h"
+
+#include <exception>
+#include <optional>
+#include <utility>
+
+namespace {
+
+// Lends the batch's stop question to the copier for the batch, so a copy
+// under way stops too; the copier's own question comes back afterwards.
+class TStopBinding {
+public:
+    TStopBinding(TCopyFile& copier, const std::function<bool()>& shouldStop)
+        : FCopier(copier), FPrevious(std::exchange(copier.ShouldStop, shouldStop)),
+          FKeptExisting(std::exchange(copier.KeepExisting, true))
+    {
+    }
+    ~TStopBinding()
+    {
+        FCopier.ShouldStop = std::move(FPrevious);
+        FCopier.KeepExisting = FKeptExisting;
+    }
+    TStopBinding(const TStopBinding&) = delete;
+    TStopBinding& operator=(const TStopBinding&) = delete;
+
+private:
+    TCopyFile& FCopier;
+    std::function<bool()> FPrevious;
+    bool FKeptExisting;
+};
+
+class TTransferRun {
+public:
+    TTransferRun(const TTransferRequest& request, TCopyFile& copier, TBatchProgress& progress,
+                 const TTransferHooks& hooks)
+        : FRequest(request), FCopier(copier), FProgress(progress), FHooks(hooks)
+    {
+    }
+
+    // False when the batch must not go on; FResult says why.
+    bool Transfer(const TBatchItem& item);
+
+    TBatchResult FResult;
+
+private:
+    std::optional<std::string> DestinationFor(const TFileInfo& info);
+    bool CopyVideo(const TFileInfo& info, const std::string& dest);
+    void CopyThumbnail(TFileInfo& record, const std::string& dest);
+    bool StopRequested() const { return FHooks.ShouldStop && FHooks.ShouldStop(); }
+    bool Moving() const { return FRequest.Kind == TTransferKind::Move; }
+
+    const TTransferRequest& FRequest;
+    TCopyFile& FCopier;
+    TBatchProgress& FProgress;
+    const TTransferHooks& FHooks;
+};
+
+bool TTransferRun::Transfer(const TBatchItem& item)
+{
+    if (StopRequested()) {
+        FResult.Outcome = TBatchOutcome::Stopped;
+        return false;
+    }
+    FProgress.NextVideo();
+    const std::optional<std::string> dest = DestinationFor(item.Info);
+    if (!dest) {
+        FResult.Outcome = TBatchOutcome::Failed;
+        FResult.FailureText = "no free handheld file name is left in " + FRequest.Folder;
+        return false;
+    }
+    if (!CopyVideo(item.Info, *dest))
+        return false;
+
+    // Any error from here on (a row that cannot be built) stops the batch
+    // with the video already delivered.
+    try {
+        TFileInfo record = item.Info;
+        record.NewPath = FRequest.Way == TTransferWay::ToHandheld ? item.Info.FileName : std::string();
+        record.FileName = platform::NameOf(*dest);
+        record.FullPath = *dest;
+        CopyThumbnail(record, *dest);
+
+        // Both copies are on the medium now; only then does a move take
+        // the originals away. A thumbnail stays with a video that stays.
+        bool sourceDeleted = false;
+        if (Moving()) {
+            sourceDeleted = DeleteFileIfPresent(item.Info.FullPath);
+            if (!sourceDeleted)
+                FResult.Stayed.push_back(item.Info.FullPath);
+            else if (!record.NoThumb && !DeleteFileIfPresent(item.Info.ThumbPath))
+                FResult.Stayed.push_back(item.Info.ThumbPath);
+        }
+        if (FHooks.Arrived)
+            FHooks.Arrived(item, record, sourceDeleted);
+    } catch (const std::exception& error) {
+        FResult.Outcome = TBatchOutcome::Failed;
+        FResult.FailureText = *dest + ": " + error.what();
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> TTransferRun::DestinationFor(const TFileInfo& info)
+{
+    if (FRequest.Way == TTransferWay::ToComputer)
+        return PcTargetName(FRequest.Folder, info.FileName, info.NewPath);
+    int scratch = 0;
+    int& highest = FRequest.HighestVideoNumber != nullptr ? *FRequest.HighestVideoNumber : scratch;
+    return NextPspFileName(FRequest.Folder, highest);
+}
+
+bool TTransferRun::CopyVideo(const TFileInfo& info, const std::string& dest)
+{
+    const TStopBinding binding(FCopier, FHooks.ShouldStop);
+    if (FCopier.Execute(info.FullPath, dest))
+        return true;
+    if (StopRequested()) {
+        FResult.Outcome = TBatchOutcome::Stopped;
+    } else {
+        FResult.Outcome = TBatchOutcome::Failed;
+        FResult.FailureText = FCopier.FailureText;
+    }
+    return false;
+}
+
+void TTransferRun::CopyThumbnail(TFileInfo& record, const std::string& dest)
+{
+    if (record.NoThumb)
+        return;
+    const std::string target = ThumbnailPathFor(dest);
+    if (platform::CopyFileExclusive(record.ThumbPath, target) == 0) {
+        record.ThumbPath = target;
+    } else {
+        // The video still counts as delivered; its row gets no picture.
+        record.NoThumb = true;
+        record.ThumbPath.clear();
+    }
+    if (FHooks.Report)
+        FHooks.Report(static_cast<double>(record.ThumbSize), record.ThumbPath);
+}
+
+} // namespace
+
+TBatchResult RunTransfer(const TTransferRequest& request, const TBatchSnapshot& snapshot, TCopyFile& copier,
+                         TBatchProgress& progress, const TTransferHooks& hooks)
+{
+    TTransferRun run(request, copier, progress, hooks);
+    const auto& items = snapshot.Items;
+    if (request.Kind == TTransferKind::Move) {
+        for (auto item = items.rbegin(); item != items.rend() && run.Transfer(*item); ++item) {
+        }
+    } else {
+        for (auto item = items.begin(); item != items.end() && run.Transfer(*item); ++item) {
+        }
+    }
+    return std::move(run.FResult);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+// The transfer engine: copies or moves the videos of a snapshot, each
+// with its thumbnail, to the handheld's video folder under the handheld's
+// own names, or to a computer folder under the names they had there.
+// The window and vantrel-tool both drive it; it owns no widget and shows
+// nothing itself, but tells its caller through hooks what happened.
+//
+// For each video, in order: a free destination name; the video through
+// the chunked copier (flushed to the medium); the thumbnail, copied whole
+// and never over an existing file (flushed too); only then, on a move,
+// the source video and its thumbnail are deleted. A source that cannot
+// be deleted stays, and is named in the result. The batch stops at the
+// first video that fails; what was done before it stays done.
+
+#include "transfer/Batch.h"
+#include "transfer/BatchProgress.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class TCopyFile;
+
+enum class TTransferWay { ToHandheld, ToComputer };
+enum class TTransferKind { Copy, Move };
+
+enum class TBatchOutcome { Done, Failed, Stopped };
+
+struct TBatchResult {
+    TBatchOutcome Outcome = TBatchOutcome::Done;
+    // What failed, naming the file (empty unless Failed).
+    std::string FailureText;
+    // Files a move or a deletion could not delete; they are still there.
+    std::vector<std::string> Stayed;
+};
+
+// What every batch tells its caller and asks it.
+struct TBatchHooks {
+    // Units done (bytes of a thumbnail, or one deleted file) on `path`.
+    std::function<void(double units, const std::string& path)> Report;
+    // Asked before each video and while a video copies: true stops the
+    // batch (the user pressed Esc, or the medium went away). The video
+    // under way leaves no partial file.
+    std::function<bool()> ShouldStop;
+};
+
+struct TTransferHooks : TBatchHooks {
+    // One video arrived: the source item and the record of the new file
+    // (its row's record). `sourceDeleted`: a move deleted the source
+    // video, so its row goes.
+    std::function<void(const TBatchItem& source, const TFileInfo& arrived, bool sourceDeleted)> Arrived;
+};
+
+struct TTransferRequest {
+    TTransferWay Way = TTransferWay::ToHandheld;
+    TTransferKind Kind = TTransferKind::Copy;
+    // The destination folder, with a trailing '/'.
+    std::string Folder;
+    // To the handheld: the last number known to be used; it advances with
+    // every name handed out.
+    int* HighestVideoNumber = nullptr;
+};
+
+// Runs the batch: a move from the last item to the first (a removed row
+// never shifts the rows still to come), a copy from the first to the
+// last. The copier's progress goes to its own OnProgress; thumbnails go
+// to hooks.Report. `progress` counts the videos (its index).
+TBatchResult RunTransfer(const TTransferRequest& request, const TBatchSnapshot& snapshot, TCopyFile& copier,
+                         TBatchProgress& progress, const TTransferHooks& hooks);

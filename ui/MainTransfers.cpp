@@ -1,0 +1,297 @@
+// The transfers both ways and the deletion from the handheld, as the
+// window runs them: the checks before a batch, the lock, the engine's
+// hooks onto the panes and the status bar, and the closing step that
+// returns the window to idle on every way out.
+
+#include "ui/Main.h"
+
+#include "catalogue/Thumbnail.h"
+#include "platform/Drives.h"
+#include "platform/FileSystem.h"
+#include "platform/MountLookup.h"
+#include "transfer/Deletion.h"
+#include "transfer/TargetNames.h"
+#include "ui/Dialogs.h"
+#include "ui/EscapeWatcher.h"
+
+#include <QScopedValueRollback>
+
+namespace {
+
+constexpr const char* kNoSpace = "Not enough free disk space for storage.";
+constexpr const char* kDeleteQuestion = "Are you sure you want to delete the selected file from the PSP list?";
+constexpr const char* kStopHint = "Press Esc to stop";
+
+// Runs `step` when the scope ends, however it ends.
+template <class Step>
+class TFinally {
+public:
+    explicit TFinally(Step step) : FStep(std::move(step)) {}
+    ~TFinally() { FStep(); }
+    TFinally(const TFinally&) = delete;
+    TFinally& operator=(const TFinally&) = delete;
+
+private:
+    Step FStep;
+};
+
+std::string TooLargeText(const TFileInfo& info, const std::string& fsType)
+{
+    return info.FullPath + " is 4 GB or larger; the " + fsType
+         + " file system of the destination cannot hold it. Nothing was copied.";
+}
+
+std::string StayedText(const std::vector<std::string>& stayed)
+{
+    std::string text = "These files could not be deleted and are still there:";
+    for (const std::string& path : stayed)
+        text += "\n" + path;
+    return text;
+}
+
+// True when a video of the snapshot is too large for the file system
+// that holds `folder`; says so naming the video.
+bool RefuseTooLarge(const TBatchSnapshot& snapshot, const std::string& folder)
+{
+    const std::optional<MountEntry> mount = MountHolding(folder);
+    if (!mount)
+        return false;
+    const TFileInfo* tooLarge = FirstTooLargeFor(snapshot, mount->fsType);
+    if (tooLarge == nullptr)
+        return false;
+    ShowMessage(TooLargeText(*tooLarge, mount->fsType), TMessageKind::Error);
+    return true;
+}
+
+} // namespace
+
+void TfrmVantrel::actMoveToPspExecute()
+{
+    TransferToPsp(TTransferKind::Move);
+}
+
+void TfrmVantrel::actCopyToPspExecute()
+{
+    TransferToPsp(TTransferKind::Copy);
+}
+
+void TfrmVantrel::actMoveToPcExecute()
+{
+    TransferToPc(TTransferKind::Move);
+}
+
+void TfrmVantrel::actCopyToPcExecute()
+{
+    TransferToPc(TTransferKind::Copy);
+}
+
+void TfrmVantrel::TransferToPsp(TTransferKind kind)
+{
+    if (lvPC.Pane().SelectedCount() == 0)
+        return;
+    ResetProgress();
+    if (FTotalBytes == 0) {
+        ClearPane(TPaneSide::Handheld);
+        return;
+    }
+    const TBatchSnapshot snapshot = TakeSnapshot(lvPC.Pane());
+    if (!HasRoomFor(snapshot.NeededBytes, FFreeBytes)) {
+        ShowMessage(kNoSpace, TMessageKind::Information);
+        return;
+    }
+    const std::string folder = PspVideoFolder();
+    if (RefuseTooLarge(snapshot, folder))
+        return;
+    const TTransferRequest request{TTransferWay::ToHandheld, kind, folder, &FHighestVideoNumber};
+    RunTransferBatch(request, snapshot, TPaneSide::Computer, TPaneSide::Handheld);
+}
+
+void TfrmVantrel::TransferToPc(TTransferKind kind)
+{
+    if (lvPsp.Pane().SelectedCount() == 0)
+        return;
+    const std::string boxText = PathBoxText();
+    if (!platform::IsDirectory(boxText))
+        return;
+    ResetProgress();
+    if (FTotalBytes == 0) {
+        ClearPane(TPaneSide::Handheld);
+        return;
+    }
+    const TBatchSnapshot snapshot = TakeSnapshot(lvPsp.Pane());
+    // The free space of the file system that holds the folder itself.
+    if (!HasRoomFor(snapshot.NeededBytes, QueryDiskSpace(boxText).freeBytes)) {
+        ShowMessage(kNoSpace, TMessageKind::Information);
+        return;
+    }
+    const std::string folder = platform::WithTrailingSlash(boxText);
+    if (RefuseTooLarge(snapshot, folder))
+        return;
+    // A copy shows the folder as it is used, with its trailing '/'.
+    if (kind == TTransferKind::Copy)
+        SetPathBoxText(folder);
+    const TTransferRequest request{TTransferWay::ToComputer, kind, folder, nullptr};
+    RunTransferBatch(request, snapshot, TPaneSide::Handheld, TPaneSide::Computer);
+}
+
+void TfrmVantrel::RunTransferBatch(const TTransferRequest& request, const TBatchSnapshot& snapshot, TPaneSide from,
+                                   TPaneSide to)
+{
+    EnableTransferControls(false);
+    FBatch.Start(snapshot.NeededBytes, static_cast<int>(snapshot.Items.size()));
+    // The panes stay usable (scrolling, selecting) while the commands are
+    // locked; the batch works from its snapshot.
+    lvPC.setEnabled(true);
+    lvPsp.setEnabled(true);
+
+    TBatchResult result;
+    {
+        BeginBatch();
+        const TFinally closing([this, &result] {
+            ShowDiskSpace();
+            EnableTransferControls(true);
+            EndBatch(result);
+        });
+        TTransferHooks hooks;
+        hooks.Report = [this](double units, const std::string& path) { CopyProgress(units, path); };
+        hooks.ShouldStop = [this] { return BatchShouldStop(); };
+        hooks.Arrived = [this, from, to](const TBatchItem& source, const TFileInfo& arrived, bool sourceDeleted) {
+            AddRow(to, arrived);
+            if (sourceDeleted)
+                RemoveRow(from, source.Row);
+        };
+        result = RunTransfer(request, snapshot, *FCopier, FBatch, hooks);
+        if (result.Outcome != TBatchOutcome::Done)
+            spDealFileName.setText(QStringLiteral("Fail"));
+    }
+    if (!result.Stayed.empty())
+        ShowMessage(StayedText(result.Stayed), TMessageKind::Error);
+    ReplayDeviceEvents();
+}
+
+void TfrmVantrel::actDeletePspFileExecute()
+{
+    const TPaneModel& handheld = lvPsp.Pane();
+    if (handheld.SelectedCount() == 0)
+        return;
+    if (ShowMessage(kDeleteQuestion, TMessageKind::Question) != TMessageButton::Yes)
+        return;
+    int anchor = -1;
+    for (int row = 0; row < handheld.RowCount() && anchor < 0; ++row) {
+        if (handheld.Row(row).Selected)
+            anchor = row;
+    }
+    ResetProgress();
+    if (FTotalBytes == 0) {
+        ClearPane(TPaneSide::Handheld);
+        return;
+    }
+    const int count = handheld.SelectedCount();
+    EnableDeleteControls(false);
+    FBatch.Start(count, count);
+    const TBatchSnapshot snapshot = TakeSnapshot(handheld);
+    lvPsp.setEnabled(true);
+
+    TBatchResult result;
+    {
+        BeginBatch();
+        const TFinally closing([this, anchor, &result] {
+            ShowDiskSpace();
+            EnableDeleteControls(true);
+            lvPsp.setFocus();
+            const int rows = lvPsp.Pane().RowCount();
+            if (anchor >= 0 && anchor < rows)
+                lvPsp.SelectRow(anchor);
+            else if (rows > 0)
+                lvPsp.SelectRow(0);
+            EndBatch(result);
+        });
+        TDeletionHooks hooks;
+        hooks.Report = [this](double units, const std::string& path) { CopyProgress(units, path); };
+        hooks.ShouldStop = [this] { return BatchShouldStop(); };
+        hooks.Turn = [this] { Turn(); };
+        hooks.Deleted = [this](const TBatchItem& item) { RemoveRow(TPaneSide::Handheld, item.Row); };
+        result = RunDeletion(snapshot, FBatch, hooks);
+        if (result.Outcome != TBatchOutcome::Done)
+            spDealFileName.setText(QStringLiteral("Fail"));
+    }
+    if (!result.Stayed.empty())
+        ShowMessage(StayedText(result.Stayed), TMessageKind::Error);
+    ReplayDeviceEvents();
+}
+
+void TfrmVantrel::BeginBatch()
+{
+    FBusy = true;
+    FBatchRunning = true;
+    FStopRequested = false;
+    FBatchDrive = cbDriver.Drive();
+    FEscapeWatcher = std::make_unique<TEscapeWatcher>(*this, [this] { StopBatch(); });
+    pbDealing.setToolTip(QString::fromLatin1(kStopHint));
+}
+
+void TfrmVantrel::EndBatch(const TBatchResult&)
+{
+    pbDealing.setToolTip(QString());
+    FEscapeWatcher.reset();
+    FBatchRunning = false;
+    FBusy = false;
+}
+
+void TfrmVantrel::StopBatch()
+{
+    if (FBatchRunning)
+        FStopRequested = true;
+}
+
+bool TfrmVantrel::BatchShouldStop()
+{
+    return FStopRequested;
+}
+
+void TfrmVantrel::ReplayDeviceEvents()
+{
+    // Device events held back while the batch ran, each kind once, in
+    // the order they came.
+    std::vector<TDeviceEvent> held = std::move(FHeldDeviceEvents);
+    FHeldDeviceEvents.clear();
+    std::vector<TDeviceEvent> replayed;
+    for (TDeviceEvent event : held) {
+        if (std::find(replayed.begin(), replayed.end(), event) != replayed.end())
+            continue;
+        replayed.push_back(event);
+        DriveChangeHandler(event);
+    }
+}
+
+void TfrmVantrel::CopyProgress(double Count, const std::string& FileName)
+{
+    if (FBatch.Report(Count, FileName))
+        spDealFileName.setText(QString::fromStdString(FBatch.StatusText()));
+    pbDealing.setValue(FBatch.Percent());
+}
+
+void TfrmVantrel::ResetProgress()
+{
+    FBatch.Reset();
+    pbDealing.setValue(0);
+    ShowDiskSpace();
+}
+
+std::string TfrmVantrel::PspVideoFolder() const
+{
+    return HandheldVideoFolder(cbDriver.Drive());
+}
+
+void TfrmVantrel::AddRow(TPaneSide pane, const TFileInfo& info)
+{
+    std::optional<TThumbnail> picture;
+    if (!info.NoThumb && platform::IsRegularFile(info.ThumbPath))
+        picture = DecodeThumbnail(info.ThumbPath);
+    Pane(pane).AddRow(info, std::move(picture), FSortState);
+}
+
+void TfrmVantrel::RemoveRow(TPaneSide pane, int index)
+{
+    Pane(pane).RemoveRow(index);
+}
