@@ -6,11 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <stdexcept>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -279,23 +276,13 @@ class FullMedium : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        FMount = FFolder / "medium";
-        fs::create_directory(FMount);
-        if (::mount("tmpfs", FMount.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0)
-            GTEST_SKIP() << "cannot mount a small tmpfs here (" << std::strerror(errno)
-                         << "); the full-medium case needs root with mount rights";
-        FMounted = true;
-    }
-
-    void TearDown() override
-    {
-        if (FMounted)
-            ::umount2(FMount.c_str(), MNT_DETACH);
+        if (!FMedium.Mounted())
+            GTEST_SKIP() << FMedium.Problem();
     }
 
     TempFolder FFolder;
-    std::string FMount;
-    bool FMounted = false;
+    ScratchMedium FMedium{FFolder / "medium"};
+    const std::string& FMount = FMedium.Path();
 };
 
 TEST_F(FullMedium, CopyThatFillsTheMediumShowsOneBoxAndLeavesNoPartialFile)
@@ -322,4 +309,48 @@ TEST_F(FullMedium, CopyThatFitsSucceedsOnTheSameMedium)
 
     EXPECT_EQ(ReadFile(FMount + "/M4V00001.MP4"), PatternBytes(20 * 1024));
     EXPECT_EQ(copy.ReportedBytes(), 20 * 1024);
+}
+
+TEST(CopyFile, StopAskedForMidwayLeavesNoPartialFileAndNoBox)
+{
+    TempFolder folder;
+    WriteFile(folder / "clip.mp4", PatternBytes(3 * 1024 * 1024));
+    RecordingCopier copy;
+    int turns = 0;
+    copy.Copier.ShouldStop = [&turns] { return ++turns == 5; };
+
+    EXPECT_FALSE(copy.Copier.Execute(folder / "clip.mp4", folder / "copy.mp4"));
+
+    EXPECT_TRUE(copy.Boxes.empty());
+    EXPECT_FALSE(exists(folder / "copy.mp4"));
+    EXPECT_EQ(turns, 5);
+    EXPECT_NE(copy.Copier.FailureText.find(folder / "clip.mp4"), std::string::npos);
+}
+
+TEST(CopyFile, FailureTextNamesTheFileAndTheReason)
+{
+    TempFolder folder;
+    TCopyFile copier;
+
+    EXPECT_FALSE(copier.Execute(folder / "missing.mp4", folder / "copy.mp4"));
+    EXPECT_EQ(copier.FailureText, "cannot open " + (folder / "missing.mp4") + ": No such file or directory");
+
+    WriteFile(folder / "clip.mp4", PatternBytes(10));
+    EXPECT_TRUE(copier.Execute(folder / "clip.mp4", folder / "copy.mp4"));
+    EXPECT_EQ(copier.FailureText, "");
+}
+
+TEST(CopyFile, KeepingExistingFilesNeverReplacesOne)
+{
+    TempFolder folder;
+    WriteFile(folder / "clip.mp4", PatternBytes(300));
+    WriteFile(folder / "taken.mp4", "older file");
+    RecordingCopier copy;
+    copy.Copier.KeepExisting = true;
+
+    EXPECT_FALSE(copy.Copier.Execute(folder / "clip.mp4", folder / "taken.mp4"));
+
+    EXPECT_EQ(ReadFile(folder / "taken.mp4"), "older file");
+    EXPECT_TRUE(copy.Boxes.empty());
+    EXPECT_EQ(copy.Copier.FailureText, "cannot create " + (folder / "taken.mp4") + ": File exists");
 }

@@ -8,32 +8,15 @@
 #include <filesystem>
 #include <map>
 #include <sstream>
-#include <sys/wait.h>
 #include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct ToolRun {
-    int ExitCode = -1;
-    std::string Out;
-    std::string Err;
-};
-
 ToolRun runTool(const TempFolder& scratch, const std::string& arguments)
 {
-    const char* build = std::getenv("VANTREL_BUILD_DIR");
-    const std::string tool = std::string(build ? build : ".") + "/vantrel-tool";
-    const std::string out = scratch / "stdout";
-    const std::string err = scratch / "stderr";
-    const std::string command = "'" + tool + "' list " + arguments + " >'" + out + "' 2>'" + err + "'";
-    const int status = std::system(command.c_str());
-    ToolRun run;
-    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.Out = ReadFile(out);
-    run.Err = ReadFile(err);
-    return run;
+    return RunTool(scratch, "list " + arguments);
 }
 
 std::vector<std::string> split(const std::string& text, char separator)

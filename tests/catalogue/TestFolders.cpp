@@ -1,12 +1,16 @@
 #include "tests/catalogue/TestFolders.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -119,4 +123,51 @@ const std::string& ThumbnailPicture()
 void CopyBytes(const std::string& from, const std::string& to)
 {
     WriteFile(to, ReadFile(from));
+}
+
+ScratchMedium::ScratchMedium(std::string folder, const std::string& size) : FFolder(std::move(folder))
+{
+    std::filesystem::create_directories(FFolder);
+    const std::string options = "size=" + size;
+    if (::mount("tmpfs", FFolder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0)
+        FMounted = true;
+    else
+        FProblem = "cannot mount a small tmpfs here (" + std::string(std::strerror(errno))
+                 + "); this case needs root with mount rights";
+}
+
+ScratchMedium::~ScratchMedium()
+{
+    if (FMounted)
+        ::umount2(FFolder.c_str(), MNT_DETACH);
+}
+
+bool ScratchMedium::MakeReadOnly()
+{
+    return FMounted
+        && ::mount("tmpfs", FFolder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
+}
+
+ToolRun RunTool(const TempFolder& scratch, const std::string& arguments)
+{
+    const char* build = std::getenv("VANTREL_BUILD_DIR");
+    const std::string tool = std::string(build ? build : ".") + "/vantrel-tool";
+    const std::string out = scratch / "stdout";
+    const std::string err = scratch / "stderr";
+    const std::string command =
+        ShellQuoted(tool) + " " + arguments + " >" + ShellQuoted(out) + " 2>" + ShellQuoted(err) + " </dev/null";
+    const int status = std::system(command.c_str());
+    ToolRun run;
+    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.Out = ReadFile(out);
+    run.Err = ReadFile(err);
+    return run;
+}
+
+std::string ShellQuoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }

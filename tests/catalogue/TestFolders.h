@@ -40,3 +40,40 @@ const std::string& ThumbnailPicture();
 
 // Copies a file's bytes to `to`.
 void CopyBytes(const std::string& from, const std::string& to);
+
+// A small tmpfs mounted on `folder` (created when missing) for one test:
+// a medium that really fills up, or that refuses every change once made
+// read-only, even to root. Mounting needs root with mount rights; where
+// it cannot be had, Mounted() is false and Problem() says why.
+class ScratchMedium {
+public:
+    explicit ScratchMedium(std::string folder, const std::string& size = "64k");
+    ~ScratchMedium();
+    ScratchMedium(const ScratchMedium&) = delete;
+    ScratchMedium& operator=(const ScratchMedium&) = delete;
+
+    bool Mounted() const { return FMounted; }
+    const std::string& Problem() const { return FProblem; }
+    const std::string& Path() const { return FFolder; }
+    // Remounts read-only: unlink, create and write fail with EROFS.
+    bool MakeReadOnly();
+
+private:
+    std::string FFolder;
+    bool FMounted = false;
+    std::string FProblem;
+};
+
+// One run of build/vantrel-tool, as a script runs it.
+struct ToolRun {
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs vantrel-tool with `arguments` (shell words, quoted where needed),
+// its outputs kept in files of `scratch`.
+ToolRun RunTool(const TempFolder& scratch, const std::string& arguments);
+
+// `text` as one shell word.
+std::string ShellQuoted(const std::string& text);
