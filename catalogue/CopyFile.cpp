@@ -105,17 +105,23 @@ TStepResult copyContents(int from, int to, TChunkReporter& reporter)
     }
 }
 
-// Flushes `fd` on a helper thread while the held-back chunks are reported
-// on this one. The helper touches nothing but the descriptor and is
-// joined on every way out, an exception from a handler included.
-int flushWhileReporting(int fd, TChunkReporter& reporter)
+// Flushes `fd`, then the folder that holds it, on a helper thread while
+// the held-back chunks are reported on this one. The helper touches
+// nothing but the descriptor and the folder, and is joined on every way
+// out (the future's destructor waits), an exception from a handler
+// included.
+int flushWhileReporting(int fd, const std::string& folder, TChunkReporter& reporter)
 {
+    const auto flush = [fd, folder] {
+        const int synced = platform::SyncFile(fd);
+        return synced != 0 ? synced : platform::SyncDirectory(folder);
+    };
     std::future<int> flushed;
     try {
-        flushed = std::async(std::launch::async, [fd] { return platform::SyncFile(fd); });
+        flushed = std::async(std::launch::async, flush);
     } catch (const std::system_error&) {
         // No thread to be had: flush here, then report.
-        const int synced = platform::SyncFile(fd);
+        const int synced = flush();
         reporter.Drain([] {});
         return synced;
     }
@@ -160,7 +166,7 @@ bool TCopyFile::Execute(const std::string& Source, const std::string& Dest)
         TChunkReporter reporter(*this, Source);
         step = copyContents(source.File.Get(), dest.File.Get(), reporter);
         if (step.Error == 0)
-            step.Error = flushWhileReporting(dest.File.Get(), reporter);
+            step.Error = flushWhileReporting(dest.File.Get(), folder, reporter);
     } catch (const TCopyStopped&) {
         stopped = true;
     } catch (const std::exception& error) {
@@ -171,8 +177,6 @@ bool TCopyFile::Execute(const std::string& Source, const std::string& Dest)
     }
     if (!stopped && FailureText.empty() && step.Error == 0) {
         step.Error = dest.File.Close();
-        if (step.Error == 0)
-            step.Error = platform::SyncDirectory(folder);
         if (step.Error == 0)
             return true;
     }

@@ -1,5 +1,6 @@
 #include "transfer/Transfer.h"
 
+#include "catalogue/TurningWait.h"
 #include "catalogue/uClass.h"
 #include "platform/FileSystem.h"
 #include "transfer/Deletion.h"
@@ -51,6 +52,7 @@ private:
     std::optional<std::string> DestinationFor(const TFileInfo& info);
     bool CopyVideo(const TFileInfo& info, const std::string& dest);
     void CopyThumbnail(TFileInfo& record, const std::string& dest);
+    bool DeleteSource(const TFileInfo& source, bool withThumbnail);
     bool StopRequested() const { return FHooks.ShouldStop && FHooks.ShouldStop(); }
     bool Moving() const { return FRequest.Kind == TTransferKind::Move; }
 
@@ -87,14 +89,7 @@ bool TTransferRun::Transfer(const TBatchItem& item)
 
         // Both copies are on the medium now; only then does a move take
         // the originals away. A thumbnail stays with a video that stays.
-        bool sourceDeleted = false;
-        if (Moving()) {
-            sourceDeleted = DeleteFileIfPresent(item.Info.FullPath);
-            if (!sourceDeleted)
-                FResult.Stayed.push_back(item.Info.FullPath);
-            else if (!record.NoThumb && !DeleteFileIfPresent(item.Info.ThumbPath))
-                FResult.Stayed.push_back(item.Info.ThumbPath);
-        }
+        const bool sourceDeleted = Moving() && DeleteSource(item.Info, !record.NoThumb);
         if (FHooks.Arrived)
             FHooks.Arrived(item, record, sourceDeleted);
     } catch (const std::exception& error) {
@@ -133,7 +128,10 @@ void TTransferRun::CopyThumbnail(TFileInfo& record, const std::string& dest)
     if (record.NoThumb)
         return;
     const std::string target = ThumbnailPathFor(dest);
-    if (platform::CopyFileExclusive(record.ThumbPath, target) == 0) {
+    const std::string& source = record.ThumbPath;
+    const int error =
+        RunWhileTurning([&source, &target] { return platform::CopyFileExclusive(source, target); }, FCopier.OnTurn);
+    if (error == 0) {
         record.ThumbPath = target;
     } else {
         // The video still counts as delivered; its row gets no picture.
@@ -142,6 +140,25 @@ void TTransferRun::CopyThumbnail(TFileInfo& record, const std::string& dest)
     }
     if (FHooks.Report)
         FHooks.Report(static_cast<double>(record.ThumbSize), record.ThumbPath);
+}
+
+// Deletes a moved video's source and, when it travelled too, its
+// thumbnail. True when the video is gone; what stays is noted.
+bool TTransferRun::DeleteSource(const TFileInfo& source, bool withThumbnail)
+{
+    std::vector<std::string> stayed = RunWhileTurning(
+        [&source, withThumbnail] {
+            std::vector<std::string> kept;
+            if (!DeleteFileIfPresent(source.FullPath))
+                kept.push_back(source.FullPath);
+            else if (withThumbnail && !DeleteFileIfPresent(source.ThumbPath))
+                kept.push_back(source.ThumbPath);
+            return kept;
+        },
+        FCopier.OnTurn);
+    const bool videoDeleted = stayed.empty() || stayed.front() != source.FullPath;
+    FResult.Stayed.insert(FResult.Stayed.end(), stayed.begin(), stayed.end());
+    return videoDeleted;
 }
 
 } // namespace
