@@ -34,6 +34,7 @@
 #include <QStatusBar>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -174,9 +175,14 @@ private:
     void TransferToPc(TTransferKind kind);
     void RunTransferBatch(const TTransferRequest& request, const TBatchSnapshot& snapshot, TPaneSide from,
                           TPaneSide to);
+    // Runs one batch under the busy flag and Esc: `body` does the work,
+    // `closing` returns the window to idle on every way out; then the
+    // files that stayed are named and held-back device events handled.
+    void RunBatch(const std::function<TBatchResult()>& body, const std::function<void()>& closing);
     void BeginBatch();
-    void EndBatch(const TBatchResult& result);
-    bool BatchShouldStop();
+    void EndBatch();
+    // What every batch of the window reports to and asks.
+    TBatchHooks WindowBatchHooks();
     void ReplayDeviceEvents();
 
     void SortCommand(TPaneSide pane, TSortKey key, bool descending);

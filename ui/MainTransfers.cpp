@@ -144,29 +144,21 @@ void TfrmVantrel::RunTransferBatch(const TTransferRequest& request, const TBatch
     lvPC.setEnabled(true);
     lvPsp.setEnabled(true);
 
-    TBatchResult result;
-    {
-        BeginBatch();
-        const TFinally closing([this, &result] {
+    RunBatch(
+        [&] {
+            TTransferHooks hooks;
+            static_cast<TBatchHooks&>(hooks) = WindowBatchHooks();
+            hooks.Arrived = [this, from, to](const TBatchItem& source, const TFileInfo& arrived, bool sourceDeleted) {
+                AddRow(to, arrived);
+                if (sourceDeleted)
+                    RemoveRow(from, source.Row);
+            };
+            return RunTransfer(request, snapshot, *FCopier, FBatch, hooks);
+        },
+        [this] {
             ShowDiskSpace();
             EnableTransferControls(true);
-            EndBatch(result);
         });
-        TTransferHooks hooks;
-        hooks.Report = [this](double units, const std::string& path) { CopyProgress(units, path); };
-        hooks.ShouldStop = [this] { return BatchShouldStop(); };
-        hooks.Arrived = [this, from, to](const TBatchItem& source, const TFileInfo& arrived, bool sourceDeleted) {
-            AddRow(to, arrived);
-            if (sourceDeleted)
-                RemoveRow(from, source.Row);
-        };
-        result = RunTransfer(request, snapshot, *FCopier, FBatch, hooks);
-        if (result.Outcome != TBatchOutcome::Done)
-            spDealFileName.setText(QStringLiteral("Fail"));
-    }
-    if (!result.Stayed.empty())
-        ShowMessage(StayedText(result.Stayed), TMessageKind::Error);
-    ReplayDeviceEvents();
 }
 
 void TfrmVantrel::actDeletePspFileExecute()
@@ -192,10 +184,15 @@ void TfrmVantrel::actDeletePspFileExecute()
     const TBatchSnapshot snapshot = TakeSnapshot(handheld);
     lvPsp.setEnabled(true);
 
-    TBatchResult result;
-    {
-        BeginBatch();
-        const TFinally closing([this, anchor, &result] {
+    RunBatch(
+        [&] {
+            TDeletionHooks hooks;
+            static_cast<TBatchHooks&>(hooks) = WindowBatchHooks();
+            hooks.Turn = [this] { Turn(); };
+            hooks.Deleted = [this](const TBatchItem& item) { RemoveRow(TPaneSide::Handheld, item.Row); };
+            return RunDeletion(snapshot, FBatch, hooks);
+        },
+        [this, anchor] {
             ShowDiskSpace();
             EnableDeleteControls(true);
             lvPsp.setFocus();
@@ -204,14 +201,19 @@ void TfrmVantrel::actDeletePspFileExecute()
                 lvPsp.SelectRow(anchor);
             else if (rows > 0)
                 lvPsp.SelectRow(0);
-            EndBatch(result);
         });
-        TDeletionHooks hooks;
-        hooks.Report = [this](double units, const std::string& path) { CopyProgress(units, path); };
-        hooks.ShouldStop = [this] { return BatchShouldStop(); };
-        hooks.Turn = [this] { Turn(); };
-        hooks.Deleted = [this](const TBatchItem& item) { RemoveRow(TPaneSide::Handheld, item.Row); };
-        result = RunDeletion(snapshot, FBatch, hooks);
+}
+
+void TfrmVantrel::RunBatch(const std::function<TBatchResult()>& body, const std::function<void()>& closing)
+{
+    TBatchResult result;
+    {
+        BeginBatch();
+        const TFinally closingStep([this, &closing] {
+            closing();
+            EndBatch();
+        });
+        result = body();
         if (result.Outcome != TBatchOutcome::Done)
             spDealFileName.setText(QStringLiteral("Fail"));
     }
@@ -230,7 +232,7 @@ void TfrmVantrel::BeginBatch()
     pbDealing.setToolTip(QString::fromLatin1(kStopHint));
 }
 
-void TfrmVantrel::EndBatch(const TBatchResult&)
+void TfrmVantrel::EndBatch()
 {
     pbDealing.setToolTip(QString());
     FEscapeWatcher.reset();
@@ -244,9 +246,12 @@ void TfrmVantrel::StopBatch()
         FStopRequested = true;
 }
 
-bool TfrmVantrel::BatchShouldStop()
+TBatchHooks TfrmVantrel::WindowBatchHooks()
 {
-    return FStopRequested;
+    TBatchHooks hooks;
+    hooks.Report = [this](double units, const std::string& path) { CopyProgress(units, path); };
+    hooks.ShouldStop = [this] { return FStopRequested; };
+    return hooks;
 }
 
 void TfrmVantrel::ReplayDeviceEvents()

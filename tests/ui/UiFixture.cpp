@@ -1,5 +1,7 @@
 #include "UiFixture.h"
 
+#include "tests/catalogue/TestFolders.h"
+
 #include "platform/Drives.h"
 #include "platform/Settings.h"
 
@@ -47,14 +49,6 @@ const std::string& SampleFolder()
     return path;
 }
 
-std::string Quoted(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 const std::string& MakeVideo(const std::string& title, const std::string& seconds)
 {
     static std::map<std::string, std::string> made;
@@ -64,7 +58,7 @@ const std::string& MakeVideo(const std::string& title, const std::string& second
     const std::string file = SampleFolder() + "video" + std::to_string(made.size()) + ".MP4";
     Run("ffmpeg -v error -y -f lavfi -i testsrc=duration=" + seconds
         + ":size=160x120:rate=10 -f lavfi -i sine=duration=" + seconds
-        + " -c:v mpeg4 -c:a aac -f psp -metadata title=" + Quoted(title) + " " + Quoted(file));
+        + " -c:v mpeg4 -c:a aac -f psp -metadata title=" + ShellQuoted(title) + " " + ShellQuoted(file));
     return made.emplace(key, file).first->second;
 }
 
@@ -75,7 +69,7 @@ const std::string& MakeThumbnail(const std::string& colour)
         return found->second;
     const std::string file = SampleFolder() + colour + ".THM";
     Run("ffmpeg -v error -y -f lavfi -i color=c=" + colour
-        + ":size=160x120 -frames:v 1 -f image2 -c:v mjpeg " + Quoted(file));
+        + ":size=160x120 -frames:v 1 -f image2 -c:v mjpeg " + ShellQuoted(file));
     return made.emplace(colour, file).first->second;
 }
 
