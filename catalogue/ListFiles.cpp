@@ -17,12 +17,6 @@ std::string extensionOf(const std::string& name)
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
-std::string withExtension(const std::string& name, const std::string& extension)
-{
-    const auto dot = name.find_last_of('.');
-    return (dot == std::string::npos ? name : name.substr(0, dot)) + extension;
-}
-
 // The entry's own facts, following a symbolic link when it leads
 // somewhere. Empty when the entry vanished since the listing.
 std::optional<platform::FileStatus> entryStatus(const std::string& path)
@@ -48,7 +42,7 @@ void describeEntry(const std::string& base, const std::string& name, const platf
     record.HasTitle = title.has_value();
     record.Title = title ? std::move(*title) : std::string();
 
-    if (auto thumbnail = thumbnails.Find(base, withExtension(name, scanner.ThumbExt))) {
+    if (auto thumbnail = thumbnails.Find(base, platform::WithExtension(name, scanner.ThumbExt))) {
         record.ThumbPath = std::move(thumbnail->Path);
         record.ThumbSize = thumbnail->Size;
         record.NoThumb = false;

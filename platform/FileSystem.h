@@ -126,6 +126,9 @@ std::string ErrorText(int error);
 std::string FolderOf(const std::string& path);       // up to and including the last '/'
 std::string NameOf(const std::string& path);         // after the last '/'
 std::string WithTrailingSlash(const std::string& folder);
+// `path` with the extension of its last component (from its last dot on)
+// replaced by `extension`, or `extension` appended when it has no dot.
+std::string WithExtension(const std::string& path, const std::string& extension);
 
 // ASCII-only case folding, as FAT media compare names.
 std::string AsciiUpper(std::string_view text);

@@ -18,6 +18,14 @@ std::string NameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string WithExtension(const std::string& path, const std::string& extension)
+{
+    const auto slash = path.find_last_of('/');
+    const auto dot = path.find_last_of('.');
+    const bool hasDot = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasDot ? path.substr(0, dot) : path) + extension;
+}
+
 std::string WithTrailingSlash(const std::string& folder)
 {
     if (!folder.empty() && folder.back() == '/')

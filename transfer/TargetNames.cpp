@@ -64,10 +64,7 @@ std::string HandheldVideoName(int number)
 
 std::string ThumbnailPathFor(const std::string& videoPath)
 {
-    const auto slash = videoPath.find_last_of('/');
-    const auto dot = videoPath.find_last_of('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (hasExtension ? videoPath.substr(0, dot) : videoPath) + ".THM";
+    return platform::WithExtension(videoPath, ".THM");
 }
 
 int HighestVideoNumberIn(const std::string& folder)
