@@ -118,6 +118,10 @@ std::optional<std::tm> LocalTime(std::time_t when);
 std::string FolderOf(const std::string& path);       // up to and including the last '/'
 std::string NameOf(const std::string& path);         // after the last '/'
 std::string WithTrailingSlash(const std::string& folder);
+// True when `path` is `folder` or lies below it, compared piece by piece
+// after "." and ".." are resolved in the text (no link is followed):
+// "/media/psp/MP_ROOT" lies on "/media/psp/" but "/media/psp2" does not.
+bool IsAtOrBelow(const std::string& path, const std::string& folder);
 
 // ASCII-only case folding, as FAT media compare names.
 std::string AsciiUpper(std::string_view text);

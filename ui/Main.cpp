@@ -28,16 +28,6 @@ bool HasNonBlank(const std::string& text)
     return text.find_first_not_of(" \t\r\n\f\v") != std::string::npos;
 }
 
-// True when `folder` is `mountPoint` or lies below it.
-bool LiesOn(const std::string& folder, const std::string& mountPoint)
-{
-    if (mountPoint == "/")
-        return true;
-    if (folder.compare(0, mountPoint.size(), mountPoint) != 0)
-        return false;
-    return folder.size() == mountPoint.size() || folder[mountPoint.size()] == '/';
-}
-
 } // namespace
 
 TfrmVantrel::TfrmVantrel(std::string startFolder) : FStartFolder(std::move(startFolder))
@@ -247,7 +237,7 @@ std::optional<std::string> TfrmVantrel::WorkingFolderDrive() const
     std::optional<std::string> best;
     for (int entry = 0; entry < cbDriver.count(); ++entry) {
         const std::string mountPoint = cbDriver.EntryDrive(entry);
-        if (LiesOn(folder, mountPoint) && (!best || mountPoint.size() > best->size()))
+        if (platform::IsAtOrBelow(folder, mountPoint) && (!best || mountPoint.size() > best->size()))
             best = mountPoint;
     }
     return best;
