@@ -7,6 +7,7 @@
 #include "catalogue/uClass.h"
 
 #include "catalogue/WriteBehind.h"
+#include "platform/Drives.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -107,6 +108,8 @@ bool flushWhileReporting(int fd, TChunkReporter& reporter)
 
 bool TCopyFile::Execute(const std::string& Source, const std::string& Dest)
 {
+    if (!DestMountPoint.empty() && !IsOnMountedDrive(Dest, DestMountPoint))
+        return false;
     const std::string folder = platform::FolderOf(Dest);
     if (!folder.empty() && !platform::IsDirectory(folder)) {
         // A folder that cannot be made shows up as a failed create below.
