@@ -38,7 +38,11 @@ std::string TDriveBox::EntryDrive(int index) const
 void TDriveBox::ShowSelection()
 {
     const QSignalBlocker quiet(this);
-    setCurrentIndex(findData(QString::fromStdString(FDrive)));
+    const int entry = findData(QString::fromStdString(FDrive));
+    setCurrentIndex(entry);
+    // A vanished drive has no entry but stays selected: the box names it
+    // rather than showing nothing.
+    setPlaceholderText(entry < 0 ? QString::fromStdString(FDrive) : QString());
 }
 
 void TDriveBox::UserPicked(int index)

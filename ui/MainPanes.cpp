@@ -39,8 +39,9 @@ void TfrmVantrel::LoadPspPane()
     const std::string drive = cbDriver.Drive();
     if (!IsRemovableDrive(platform::WithTrailingSlash(drive)))
         ShowMessage(kNotHandheld, TMessageKind::Information);
-    if (drive.empty()) {
-        // No drive selected: nothing to list.
+    if (!IsMounted(drive)) {
+        // No drive selected, or one that has left the mount table: its
+        // mount-point folder, if still there, is the computer's own.
         FHighestVideoNumber = 0;
         return;
     }
