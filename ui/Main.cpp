@@ -126,9 +126,10 @@ void TfrmVantrel::FormShow()
 
 void TfrmVantrel::FormClose(TCloseAction& action)
 {
-    // A scan in progress is running the event loop from inside the
-    // scanner; closing now would pull the scanner from under it.
-    if (FBusy || FScanDepth > 0) {
+    // A load in progress may be running the event loop from inside the
+    // scanner or a message box; closing now would pull the scanner and
+    // the panes from under it.
+    if (FBusy || FLoads.Running()) {
         action = TCloseAction::Refuse;
         return;
     }

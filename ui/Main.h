@@ -15,8 +15,10 @@
 #include "catalogue/PaneModel.h"
 #include "catalogue/Sorting.h"
 #include "catalogue/uClass.h"
+#include "ui/Dialogs.h"
 #include "ui/DriveBox.h"
 #include "ui/DriveKey.h"
+#include "ui/LoadGate.h"
 #include "ui/PaneView.h"
 
 #include <QAction>
@@ -107,6 +109,8 @@ public:
     // Null once the window has closed.
     DriveWatcher* Watcher() { return FDriveWatcher.get(); }
     bool IsBusy() const { return FBusy; }
+    // True while pane loads asked for during another load wait their turn.
+    bool LoadsWaiting() const { return FLoads.Waiting(); }
     void SetBusy(bool busy) { FBusy = busy; }
     bool DriveListReady() const { return FDriveListReady; }
     void SetDriveListReady(bool ready) { FDriveListReady = ready; }
@@ -140,6 +144,8 @@ private:
     void SetPathBoxText(const std::string& text);
     std::optional<std::string> WorkingFolderDrive() const;
     void ReportReady() const;
+    void RunLoadRequest(TLoadRequest request);
+    TMessageButton AskToConnect();
 
     void SortCommand(TPaneSide pane, TSortKey key, bool descending);
     void NoSortCommand(TPaneSide pane);
@@ -154,7 +160,8 @@ private:
     bool FTitleLibraryOpen = false;
     bool FShown = false;
     bool FClosed = false;
-    int FScanDepth = 0;
+    // Pane loads never nest: one asked for during another waits its turn.
+    TLoadGate FLoads{*this, [this](TLoadRequest request) { RunLoadRequest(request); }};
     QElapsedTimer FTurnClock;
     QCursor FCopyDragCursor;
 

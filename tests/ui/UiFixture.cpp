@@ -4,6 +4,7 @@
 #include "platform/Settings.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 
 #include <cstdlib>
 #include <filesystem>
@@ -221,6 +222,16 @@ std::unique_ptr<TfrmVantrel> TUiTest::StartWindow(const std::string& startFolder
         window->Watcher()->blockSignals(true);
     window->show();
     return window;
+}
+
+void TUiTest::RunWaitingLoads(TfrmVantrel& window)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (window.LoadsWaiting()) {
+        ASSERT_LT(clock.elapsed(), 30000) << "loads still waiting";
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    }
 }
 
 std::vector<std::string> TUiTest::Names(TfrmVantrel& window, TPaneSide pane)
