@@ -105,6 +105,8 @@ void TUiTest::SetUp()
     setenv("VANTREL_SYSFS", Path("sysfs").c_str(), 1);
     fs::create_directories(Path("sysfs/class/block"));
     WriteMountTable();
+    // Numbers read as in the C locale unless a test chooses another.
+    QLocale::setDefault(QLocale::c());
 
     FPreviousAnswerer = SetMessageAnswerer([this](const std::string& text, TMessageKind kind) {
         FMessages.push_back({text, kind});
@@ -126,6 +128,7 @@ void TUiTest::TearDown()
 {
     SetMessageAnswerer(std::move(FPreviousAnswerer));
     SetFolderChooser(std::move(FPreviousChooser));
+    QLocale::setDefault(FStartedLocale);
 }
 
 std::string TUiTest::Path(const std::string& relative) const

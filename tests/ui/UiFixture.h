@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLocale>
 
 #include <QTemporaryDir>
 
@@ -98,6 +99,7 @@ private:
     std::vector<TMount> FMounts;
     TMessageAnswerer FPreviousAnswerer;
     TFolderChooser FPreviousChooser;
+    QLocale FStartedLocale;
 };
 
 std::vector<std::string> Texts(const std::vector<TShownMessage>& messages);
