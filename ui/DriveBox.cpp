@@ -3,9 +3,14 @@
 #include "platform/Drives.h"
 
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 
 TDriveBox::TDriveBox(QWidget* parent) : QComboBox(parent)
 {
+    // Entries drawn as plain list items take their colours from the
+    // window's style sheet (Look.cpp) in every state; the menu-like
+    // drawing the style would choose ignores them.
+    setItemDelegate(new QStyledItemDelegate(this));
     connect(this, &QComboBox::activated, this, &TDriveBox::UserPicked);
 }
 
