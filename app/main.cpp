@@ -9,10 +9,18 @@
 
 int main(int argc, char** argv)
 {
-    QApplication application(argc, argv);
+    // Counted before Qt sees them: QApplication takes its own options
+    // (-style X, -platform X, ...) out of the list, which would hide a
+    // second argument.
     if (argc > 2)
         return 0;
     std::string startFolder = argc == 2 ? std::string(argv[1]) : std::string();
+
+    // Qt gets the program name alone, so a folder whose name reads like
+    // one of its options is still the folder to show.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication application(qtArgc, qtArgv);
 
     // The application title is the caption of every message box.
     QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));

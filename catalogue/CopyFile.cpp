@@ -7,6 +7,7 @@
 #include "catalogue/uClass.h"
 
 #include "catalogue/WriteBehind.h"
+#include "platform/Drives.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -134,6 +135,10 @@ int flushWhileReporting(int fd, const std::string& folder, TChunkReporter& repor
 bool TCopyFile::Execute(const std::string& Source, const std::string& Dest)
 {
     FailureText.clear();
+    if (!DestMountPoint.empty() && !IsOnMountedDrive(Dest, DestMountPoint)) {
+        FailureText = "cannot write " + Dest + ": " + DestMountPoint + " is not mounted";
+        return false;
+    }
     const std::string folder = platform::FolderOf(Dest);
     if (!folder.empty() && !platform::IsDirectory(folder)) {
         // A folder that cannot be made shows up as a failed create below.

@@ -4,6 +4,8 @@
 
 #include "catalogue/uClass.h"
 
+#include <QLocale>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -41,20 +43,6 @@ std::int64_t nearestEven(double v)
     return result;
 }
 
-// Hundredths as "<units>.<two digits><unit>", always with '.', so the
-// text does not depend on the process locale.
-std::string formatHundredths(std::int64_t hundredths, const char* unit)
-{
-    const bool negative = hundredths < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(hundredths)
-                                             : static_cast<std::uint64_t>(hundredths);
-    char text[48];
-    std::snprintf(text, sizeof text, "%s%llu.%02llu%s", negative ? "-" : "",
-                  static_cast<unsigned long long>(magnitude / 100), static_cast<unsigned long long>(magnitude % 100),
-                  unit);
-    return text;
-}
-
 } // namespace
 
 int lvPspCompare(const TFileInfo& first, const TFileInfo& second, const TSortState& sort)
@@ -81,8 +69,21 @@ std::string FormatSize(double bytes)
 {
     // A unit is used from the point where its hundredths round to 100.
     if (const std::int64_t mb = nearestEven(bytes * 100 / 1048576); mb / 100 != 0)
-        return formatHundredths(mb, "MB");
+        return FormatHundredths(mb) + "MB";
     if (const std::int64_t kb = nearestEven(bytes * 100 / 1024); kb / 100 != 0)
-        return formatHundredths(kb, "KB");
-    return formatHundredths(nearestEven(bytes * 100), "B");
+        return FormatHundredths(kb) + "KB";
+    return FormatHundredths(nearestEven(bytes * 100)) + "B";
+}
+
+std::string FormatHundredths(std::int64_t hundredths)
+{
+    // Built from the integer, not by printf: the C library's locale is
+    // not necessarily the one the program shows numbers in.
+    const bool negative = hundredths < 0;
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(hundredths)
+                                             : static_cast<std::uint64_t>(hundredths);
+    char fraction[8];
+    std::snprintf(fraction, sizeof fraction, "%02llu", static_cast<unsigned long long>(magnitude % 100));
+    return (negative ? "-" : "") + std::to_string(magnitude / 100) + QLocale().decimalPoint().toStdString()
+         + fraction;
 }

@@ -2,6 +2,7 @@
 
 // How pane rows are ordered and how sizes read.
 
+#include <cstdint>
 #include <string>
 
 struct TFileInfo;
@@ -20,5 +21,11 @@ struct TSortState {
 // `second`. Texts compare byte by byte (unsigned), case-sensitive.
 int lvPspCompare(const TFileInfo& first, const TFileInfo& second, const TSortState& sort);
 
-// "%.2fMB", "%.2fKB" or "%.2fB", hundredths rounded half to even.
+// "%.2fMB", "%.2fKB" or "%.2fB", hundredths rounded half to even, with
+// the user's decimal separator (FormatHundredths).
 std::string FormatSize(double bytes);
+
+// `hundredths` / 100 with two decimals, no grouping, and the user's
+// decimal separator: that of the default QLocale, which is the system's
+// (LC_ALL, LC_NUMERIC, LANG) unless the program sets another.
+std::string FormatHundredths(std::int64_t hundredths);

@@ -89,13 +89,19 @@ public:
     // Create Dest only when nothing is there yet (a transfer never
     // replaces a file); otherwise an existing file is replaced.
     bool KeepExisting = false;
+    // The mount point of the drive Dest must be on (a handheld's); empty
+    // when Dest may be anywhere. While that drive is not mounted, Execute
+    // creates and writes nothing: its mount-point folder then belongs to
+    // the computer's own disk.
+    std::string DestMountPoint;
 
     // Copies Source to Dest, creating Dest's folder chain and replacing a
     // file already at Dest. True only when the whole source reached the
     // medium (file and folder flushed).
     //
-    // Source or Dest that cannot be opened (or name the same file): false,
-    // nothing shown, Dest untouched. A read, write or flush error, a full
+    // Source or Dest that cannot be opened (or name the same file), or
+    // Dest off the mounted DestMountPoint: false, nothing shown, Dest
+    // untouched and no folder made. A read, write or flush error, a full
     // medium, or an exception from OnProgress or OnTurn: the partial Dest
     // is deleted, ShowError gets "Read/Write file fail!" once, false.
     // Stopped by ShouldStop: the partial Dest is deleted, false, no box.

@@ -2,6 +2,8 @@
 
 #include "platform/Drives.h"
 
+#include "platform/FileSystem.h"
+
 #include <sys/statvfs.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 namespace {
@@ -88,6 +91,17 @@ std::string DisplayTextOf(const MountEntry& entry, bool removable)
     return removable ? entry.mountPoint : entry.mountPoint + " (" + entry.fsType + ")";
 }
 
+// The mount in use at `mountPoint`: the newest one on that point.
+std::optional<MountEntry> MountAt(const std::vector<MountEntry>& table, const std::string& mountPoint)
+{
+    if (mountPoint.empty())
+        return std::nullopt;
+    const std::string wanted = WithoutTrailingSlashes(mountPoint);
+    const auto entry = std::find_if(table.rbegin(), table.rend(),
+                                    [&](const MountEntry& e) { return WithoutTrailingSlashes(e.mountPoint) == wanted; });
+    return entry == table.rend() ? std::nullopt : std::optional<MountEntry>(*entry);
+}
+
 } // namespace
 
 std::vector<DriveInfo> DrivesOf(const std::vector<MountEntry>& table)
@@ -111,18 +125,29 @@ std::vector<DriveInfo> ListDrives()
 
 bool IsRemovableDrive(const std::string& mountPoint)
 {
-    const std::string wanted = WithoutTrailingSlashes(mountPoint);
-    const std::vector<MountEntry> table = ReadMountTable();
-    // The newest mount on that point is the one in use.
-    const auto entry = std::find_if(table.rbegin(), table.rend(),
-                                    [&](const MountEntry& e) { return WithoutTrailingSlashes(e.mountPoint) == wanted; });
-    return entry != table.rend() && IsRemovableSource(entry->source);
+    const std::optional<MountEntry> entry = MountAt(ReadMountTable(), mountPoint);
+    return entry && IsRemovableSource(entry->source);
+}
+
+bool IsMounted(const std::string& mountPoint)
+{
+    return MountAt(ReadMountTable(), mountPoint).has_value();
+}
+
+bool IsOnMountedDrive(const std::string& path, const std::string& mountPoint)
+{
+    return platform::IsAtOrBelow(path, mountPoint) && IsMounted(mountPoint);
 }
 
 DiskSpace QueryDiskSpace(const std::string& mountPoint)
 {
+    return IsMounted(mountPoint) ? QueryFolderSpace(mountPoint) : DiskSpace{};
+}
+
+DiskSpace QueryFolderSpace(const std::string& folder)
+{
     struct statvfs facts {};
-    if (mountPoint.empty() || ::statvfs(mountPoint.c_str(), &facts) != 0)
+    if (::statvfs(folder.c_str(), &facts) != 0)
         return {};
     return {static_cast<double>(facts.f_bavail) * static_cast<double>(facts.f_frsize),
             static_cast<double>(facts.f_blocks) * static_cast<double>(facts.f_frsize)};

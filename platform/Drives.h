@@ -59,11 +59,30 @@ std::vector<DriveInfo> DrivesOf(const std::vector<MountEntry>& table);
 // removable = 1 in sysfs. A trailing '/' (or several) is accepted.
 bool IsRemovableDrive(const std::string& mountPoint);
 
+// True when `mountPoint` is in the current mount table (trailing '/'
+// accepted). A drive that has left the table is gone, even when its
+// mount-point folder is still there: an fstab mount point, or a folder
+// that stands for a simulated handheld, stays on the computer's own disk.
+bool IsMounted(const std::string& mountPoint);
+
+// True when `path` is `mountPoint` or lies below it and that drive is
+// mounted now. Anything created or written on a drive asks this first:
+// below a mount point that is no longer mounted, a new folder or file
+// would land on the computer's own disk and be hidden under the drive
+// once it is mounted again.
+bool IsOnMountedDrive(const std::string& path, const std::string& mountPoint);
+
 struct DiskSpace {
     double freeBytes = -1;   // bytes available to the user; -1 on failure
     double totalBytes = -1;  // -1 on failure
 };
+// The space of the drive mounted at `mountPoint`; -1 for both when the
+// query fails or the drive is not mounted (IsMounted).
 DiskSpace QueryDiskSpace(const std::string& mountPoint);
+// The space of the file system that holds `folder`, whichever it is (a
+// computer folder, a folder standing for a handheld); -1 for both when
+// the query fails.
+DiskSpace QueryFolderSpace(const std::string& folder);
 
 // Reports drives appearing and vanishing while the event loop runs. It
 // compares the drive list (by mount point) after every change of the

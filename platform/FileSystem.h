@@ -129,6 +129,10 @@ std::string WithTrailingSlash(const std::string& folder);
 // `path` with the extension of its last component (from its last dot on)
 // replaced by `extension`, or `extension` appended when it has no dot.
 std::string WithExtension(const std::string& path, const std::string& extension);
+// True when `path` is `folder` or lies below it, compared piece by piece
+// after "." and ".." are resolved in the text (no link is followed):
+// "/media/psp/MP_ROOT" lies on "/media/psp/" but "/media/psp2" does not.
+bool IsAtOrBelow(const std::string& path, const std::string& folder);
 
 // ASCII-only case folding, as FAT media compare names.
 std::string AsciiUpper(std::string_view text);

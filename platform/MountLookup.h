@@ -14,12 +14,6 @@
 // resolving links: the drive list names drives by the same text.
 std::optional<MountEntry> MountHolding(const std::string& path);
 
-// True when `mountPoint` is the mount point of a mount in the table.
-bool IsMountedDrive(const std::string& mountPoint);
-
-// True when `path` is `mountPoint` or lies below it, compared as text.
-bool PathLiesOn(const std::string& path, const std::string& mountPoint);
-
 // True for file systems that cannot hold a file of 4 GiB or more (FAT,
 // as memory sticks are formatted).
 bool LimitsFilesBelow4GiB(const std::string& fsType);

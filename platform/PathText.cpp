@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace platform {
 
@@ -31,6 +32,24 @@ std::string WithTrailingSlash(const std::string& folder)
     if (!folder.empty() && folder.back() == '/')
         return folder;
     return folder + '/';
+}
+
+bool IsAtOrBelow(const std::string& path, const std::string& folder)
+{
+    if (path.empty() || folder.empty())
+        return false;
+    const std::filesystem::path whole = std::filesystem::path(path).lexically_normal();
+    const std::filesystem::path base = std::filesystem::path(folder).lexically_normal();
+    // A trailing '/' leaves an empty last piece, which any path matches.
+    auto wholePiece = whole.begin();
+    for (auto basePiece = base.begin(); basePiece != base.end(); ++basePiece) {
+        if (basePiece->empty())
+            continue;
+        if (wholePiece == whole.end() || *wholePiece != *basePiece)
+            return false;
+        ++wholePiece;
+    }
+    return true;
 }
 
 namespace {

@@ -168,7 +168,7 @@ int runTransfer(TTransferWay way, int argc, char** argv, const char* usage)
         return fail("cannot use " + destination + ": not a folder");
     const std::string folder = toHandheld ? HandheldVideoFolder(destination) : platform::WithTrailingSlash(destination);
 
-    if (!HasRoomFor(snapshot->NeededBytes, QueryDiskSpace(destination).freeBytes))
+    if (!HasRoomFor(snapshot->NeededBytes, QueryFolderSpace(destination).freeBytes))
         return fail(destination + ": Not enough free disk space for storage.");
     if (const std::optional<MountEntry> mount = MountHolding(folder)) {
         if (const TFileInfo* tooLarge = FirstTooLargeFor(*snapshot, mount->fsType))
@@ -177,8 +177,11 @@ int runTransfer(TTransferWay way, int argc, char** argv, const char* usage)
     }
 
     int highest = toHandheld ? HighestVideoNumberIn(folder) : 0;
+    // A DRIVE that is a mount point is held to it: should it be unmounted
+    // part-way, nothing is written into the folder it leaves behind.
     const TTransferRequest request{way, arguments->Move ? TTransferKind::Move : TTransferKind::Copy, folder,
-                                   toHandheld ? &highest : nullptr};
+                                   toHandheld ? &highest : nullptr,
+                                   toHandheld && IsMounted(destination) ? destination : std::string()};
 
     TBatchProgress progress;
     progress.Start(snapshot->NeededBytes, static_cast<int>(snapshot->Items.size()));

@@ -2,37 +2,43 @@
 
 #include "catalogue/TurningWait.h"
 #include "catalogue/uClass.h"
+#include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "transfer/Deletion.h"
 #include "transfer/TargetNames.h"
 
+#include <cerrno>
 #include <exception>
 #include <optional>
 #include <utility>
 
 namespace {
 
-// Lends the batch's stop question to the copier for the batch, so a copy
-// under way stops too; the copier's own question comes back afterwards.
-class TStopBinding {
+// Sets the copier up for one video of the batch: it stops when the batch
+// does, never replaces a file and stays on the batch's drive. Its own
+// settings come back afterwards.
+class TCopierBinding {
 public:
-    TStopBinding(TCopyFile& copier, const std::function<bool()>& shouldStop)
-        : FCopier(copier), FPrevious(std::exchange(copier.ShouldStop, shouldStop)),
-          FKeptExisting(std::exchange(copier.KeepExisting, true))
+    TCopierBinding(TCopyFile& copier, const std::function<bool()>& shouldStop, const std::string& mountPoint)
+        : FCopier(copier), FShouldStop(std::exchange(copier.ShouldStop, shouldStop)),
+          FKeepExisting(std::exchange(copier.KeepExisting, true)),
+          FMountPoint(std::exchange(copier.DestMountPoint, mountPoint))
     {
     }
-    ~TStopBinding()
+    ~TCopierBinding()
     {
-        FCopier.ShouldStop = std::move(FPrevious);
-        FCopier.KeepExisting = FKeptExisting;
+        FCopier.ShouldStop = std::move(FShouldStop);
+        FCopier.KeepExisting = FKeepExisting;
+        FCopier.DestMountPoint = std::move(FMountPoint);
     }
-    TStopBinding(const TStopBinding&) = delete;
-    TStopBinding& operator=(const TStopBinding&) = delete;
+    TCopierBinding(const TCopierBinding&) = delete;
+    TCopierBinding& operator=(const TCopierBinding&) = delete;
 
 private:
     TCopyFile& FCopier;
-    std::function<bool()> FPrevious;
-    bool FKeptExisting;
+    std::function<bool()> FShouldStop;
+    bool FKeepExisting;
+    std::string FMountPoint;
 };
 
 class TTransferRun {
@@ -111,7 +117,7 @@ std::optional<std::string> TTransferRun::DestinationFor(const TFileInfo& info)
 
 bool TTransferRun::CopyVideo(const TFileInfo& info, const std::string& dest)
 {
-    const TStopBinding binding(FCopier, FHooks.ShouldStop);
+    const TCopierBinding binding(FCopier, FHooks.ShouldStop, FRequest.DriveMountPoint);
     if (FCopier.Execute(info.FullPath, dest))
         return true;
     if (StopRequested()) {
@@ -129,8 +135,14 @@ void TTransferRun::CopyThumbnail(TFileInfo& record, const std::string& dest)
         return;
     const std::string target = ThumbnailPathFor(dest);
     const std::string& source = record.ThumbPath;
-    const int error =
-        RunWhileTurning([&source, &target] { return platform::CopyFileExclusive(source, target); }, FCopier.OnTurn);
+    const std::string& mountPoint = FRequest.DriveMountPoint;
+    const int error = RunWhileTurning(
+        [&source, &target, &mountPoint] {
+            if (!mountPoint.empty() && !IsOnMountedDrive(target, mountPoint))
+                return ENODEV;
+            return platform::CopyFileExclusive(source, target);
+        },
+        FCopier.OnTurn);
     if (error == 0) {
         record.ThumbPath = target;
     } else {

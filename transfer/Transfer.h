@@ -60,6 +60,10 @@ struct TTransferRequest {
     // To the handheld: the last number known to be used; it advances with
     // every name handed out.
     int* HighestVideoNumber = nullptr;
+    // The mount point of the drive the folder must be on (the handheld's);
+    // empty when it may be anywhere. Nothing is written once that drive
+    // has left the mount table: its folder is then the computer's own.
+    std::string DriveMountPoint;
 };
 
 // Runs the batch: a move from the last item to the first (a removed row

@@ -3,9 +3,14 @@
 #include "platform/Drives.h"
 
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 
 TDriveBox::TDriveBox(QWidget* parent) : QComboBox(parent)
 {
+    // Entries drawn as plain list items take their colours from the
+    // window's style sheet (Look.cpp) in every state; the menu-like
+    // drawing the style would choose ignores them.
+    setItemDelegate(new QStyledItemDelegate(this));
     connect(this, &QComboBox::activated, this, &TDriveBox::UserPicked);
 }
 
@@ -38,7 +43,11 @@ std::string TDriveBox::EntryDrive(int index) const
 void TDriveBox::ShowSelection()
 {
     const QSignalBlocker quiet(this);
-    setCurrentIndex(findData(QString::fromStdString(FDrive)));
+    const int entry = findData(QString::fromStdString(FDrive));
+    setCurrentIndex(entry);
+    // A vanished drive has no entry but stays selected: the box names it
+    // rather than showing nothing.
+    setPlaceholderText(entry < 0 ? QString::fromStdString(FDrive) : QString());
 }
 
 void TDriveBox::UserPicked(int index)

@@ -3,7 +3,8 @@
 // The drive list cbDriver: one entry per drive of ListDrives(), in its
 // order, the item data holding the mount point. The selected drive is
 // kept apart from the entries, because a rebuild selects the previous
-// drive again even when it has vanished from the list.
+// drive again even when it has vanished from the list; the box then
+// shows that drive's mount point with no entry selected.
 //
 // Every change report is one emission of driveReported():
 //   - the selected drive changes (by the program or the user);

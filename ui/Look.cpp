@@ -30,7 +30,13 @@ QString WindowStyleSheet()
         "QPushButton:pressed { background-color: #6A8DF4; }"
         "QPushButton:disabled { color: #A0A0A0; }"
         "QLineEdit#edtPath, QComboBox#cbDriver { border: 1px solid #7F9DB9; background-color: #FFFFFF; }"
-        "QLineEdit#edtPath:disabled, QComboBox#cbDriver:disabled { background-color: #FFFFFF; }"
+        // Greyed, their text stays readable on the white.
+        "QLineEdit#edtPath:disabled, QComboBox#cbDriver:disabled { background-color: #FFFFFF; color: #808080; }"
+        // The popup of the drive list: without colours of its own, the
+        // selected entry took the box's white as its highlight and was
+        // drawn white on white.
+        "QComboBox#cbDriver QAbstractItemView { background-color: #FFFFFF; color: #000000;"
+        " selection-background-color: #B1B9CF; selection-color: #000000; }"
         "QProgressBar#pbDealing { border: 1px solid #7F9DB9; background-color: #FFFFFF; }"
         "QProgressBar#pbDealing::chunk { background-color: #3C9A3C; width: 6px; margin: 1px; }");
 }

@@ -6,7 +6,6 @@
 #include "catalogue/PSPTitle.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
-#include "platform/MountLookup.h"
 #include "platform/Settings.h"
 #include "ui/Cursors.h"
 #include "ui/Dialogs.h"
@@ -130,9 +129,10 @@ void TfrmVantrel::FormShow()
 
 void TfrmVantrel::FormClose(TCloseAction& action)
 {
-    // A scan in progress is running the event loop from inside the
-    // scanner; closing now would pull the scanner from under it.
-    if (FBusy || FScanDepth > 0) {
+    // A load in progress may be running the event loop from inside the
+    // scanner or a message box; closing now would pull the scanner and
+    // the panes from under it.
+    if (FBusy || FLoads.Running()) {
         action = TCloseAction::Refuse;
         return;
     }
@@ -241,7 +241,7 @@ std::optional<std::string> TfrmVantrel::WorkingFolderDrive() const
     std::optional<std::string> best;
     for (int entry = 0; entry < cbDriver.count(); ++entry) {
         const std::string mountPoint = cbDriver.EntryDrive(entry);
-        if (PathLiesOn(folder, mountPoint) && (!best || mountPoint.size() > best->size()))
+        if (platform::IsAtOrBelow(folder, mountPoint) && (!best || mountPoint.size() > best->size()))
             best = mountPoint;
     }
     return best;

@@ -17,8 +17,10 @@
 #include "catalogue/uClass.h"
 #include "transfer/BatchProgress.h"
 #include "transfer/Transfer.h"
+#include "ui/Dialogs.h"
 #include "ui/DriveBox.h"
 #include "ui/DriveKey.h"
+#include "ui/LoadGate.h"
 #include "ui/PaneView.h"
 
 #include <QAction>
@@ -131,6 +133,8 @@ public:
     // Null once the window has closed.
     DriveWatcher* Watcher() { return FDriveWatcher.get(); }
     bool IsBusy() const { return FBusy; }
+    // True while pane loads asked for during another load wait their turn.
+    bool LoadsWaiting() const { return FLoads.Waiting(); }
     void SetBusy(bool busy) { FBusy = busy; }
     bool DriveListReady() const { return FDriveListReady; }
     void SetDriveListReady(bool ready) { FDriveListReady = ready; }
@@ -164,6 +168,8 @@ private:
     void SetPathBoxText(const std::string& text);
     std::optional<std::string> WorkingFolderDrive() const;
     void ReportReady() const;
+    void RunLoadRequest(TLoadRequest request);
+    TMessageButton AskToConnect();
 
     // The controls and commands a lock switches, walked in order.
     using TLockable = std::variant<QWidget*, QAction*>;
@@ -198,7 +204,8 @@ private:
     bool FTitleLibraryOpen = false;
     bool FShown = false;
     bool FClosed = false;
-    int FScanDepth = 0;
+    // Pane loads never nest: one asked for during another waits its turn.
+    TLoadGate FLoads{*this, [this](TLoadRequest request) { RunLoadRequest(request); }};
     QElapsedTimer FTurnClock;
     QCursor FCopyDragCursor;
 

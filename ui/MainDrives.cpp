@@ -6,37 +6,29 @@
 
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
-#include "platform/MountLookup.h"
 #include "ui/Cursors.h"
 #include "ui/Dialogs.h"
 #include "ui/Look.h"
 #include "ui/SpaceText.h"
 
 #include <QScopedValueRollback>
-#include <QTimer>
 
 namespace {
 
 constexpr const char* kConnectQuestion = "New device is detected. Do you want to connect this device?";
 
-// Sets `flag` for a scope and clears it on every way out.
-class TBusyScope {
-public:
-    explicit TBusyScope(bool& flag) : FFlag(flag) { FFlag = true; }
-    ~TBusyScope() { FFlag = false; }
-    TBusyScope(const TBusyScope&) = delete;
-    TBusyScope& operator=(const TBusyScope&) = delete;
-
-private:
-    bool& FFlag;
-};
+TLoadRequest RequestOf(TDeviceEvent event)
+{
+    return event == TDeviceEvent::Arrival ? TLoadRequest::Arrival : TLoadRequest::Removal;
+}
 
 } // namespace
 
 void TfrmVantrel::cbDriverChange()
 {
-    if (FDriveListReady)
-        RefreshPspPane(TDriveKey{cbDriver.Drive(), TDriveOrigin::DriveList}, false);
+    if (!FDriveListReady || FLoads.Defer(TLoadRequest::DriveList))
+        return;
+    RefreshPspPane(TDriveKey{cbDriver.Drive(), TDriveOrigin::DriveList}, false);
 }
 
 void TfrmVantrel::DriveChangeHandler(TDeviceEvent event)
@@ -45,19 +37,15 @@ void TfrmVantrel::DriveChangeHandler(TDeviceEvent event)
         // Handled once the batch has ended. A batch whose handheld went
         // away stops now: nothing more is written where it was mounted.
         FHeldDeviceEvents.push_back(event);
-        if (event == TDeviceEvent::RemoveComplete && !FBatchDrive.empty() && !IsMountedDrive(FBatchDrive))
+        if (event == TDeviceEvent::RemoveComplete && !FBatchDrive.empty() && !IsMounted(FBatchDrive))
             FStopRequested = true;
         return;
     }
-    if (FBusy)
+    // Dropped while busy; handled after a load that is letting the event
+    // loop run, not inside it.
+    if (FBusy || FLoads.Defer(RequestOf(event)))
         return;
-    if (FScanDepth > 0) {
-        // A scan is letting the event loop run before it lists; a load
-        // started now would run inside it and the outer scan would add
-        // its rows on top. The event is handled once the scan is done.
-        QTimer::singleShot(0, this, [this, event] { DriveChangeHandler(event); });
-        return;
-    }
+    const TLoadGate::TLoad load(FLoads);
     switch (event) {
     case TDeviceEvent::Arrival: {
         // The program's own rebuild must not load; every removable drive
@@ -68,7 +56,7 @@ void TfrmVantrel::DriveChangeHandler(TDeviceEvent event)
             const std::string drive = cbDriver.EntryDrive(entry);
             if (!IsRemovableDrive(drive))
                 continue;
-            if (ShowMessage(kConnectQuestion, TMessageKind::Question) == TMessageButton::Yes) {
+            if (AskToConnect() == TMessageButton::Yes) {
                 cbDriver.SetDrive(drive);
                 RefreshPspPane(TDriveKey{drive, TDriveOrigin::Forced}, true);
                 break;
@@ -87,8 +75,11 @@ void TfrmVantrel::DriveChangeHandler(TDeviceEvent event)
 
 void TfrmVantrel::actRefreshExecute()
 {
+    if (FLoads.Defer(TLoadRequest::Refresh))
+        return;
     {
-        const TBusyScope busy(FBusy);
+        const TLoadGate::TLoad load(FLoads);
+        const QScopedValueRollback busy(FBusy, true);
         std::optional<TUpdateBracket> computerBracket;
         const std::string folder = PathBoxText();
         if (platform::IsDirectory(folder)) {
@@ -97,9 +88,10 @@ void TfrmVantrel::actRefreshExecute()
             computerBracket.emplace(lvPC);
             LoadPcFolder(folder);
         }
-        FDriveListReady = false;
-        cbDriver.Rebuild();
-        FDriveListReady = true;
+        {
+            const QScopedValueRollback notReady(FDriveListReady, false);
+            cbDriver.Rebuild();
+        }
         RefreshPspPane(TDriveKey{cbDriver.Drive(), TDriveOrigin::Forced}, true);
     }
     spDealFileName.setText(QStringLiteral("Ready"));
@@ -107,9 +99,16 @@ void TfrmVantrel::actRefreshExecute()
 
 void TfrmVantrel::actBrowseExecute()
 {
+    if (FLoads.Defer(TLoadRequest::Browse))
+        return;
+    const TLoadGate::TLoad load(FLoads);
     const std::string current = PathBoxText();
     const std::string initial = platform::IsDirectory(current) ? current : std::string();
-    const std::optional<std::string> chosen = ChooseFolder(initial);
+    std::optional<std::string> chosen;
+    {
+        const TLoadGate::TYield dialog(FLoads);
+        chosen = ChooseFolder(initial);
+    }
     if (!chosen)
         return;
     SetPathBoxText(*chosen);
@@ -124,6 +123,9 @@ void TfrmVantrel::edtPathKeyDown(int key)
 {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return;
+    if (FLoads.Defer(TLoadRequest::PathEnter))
+        return;
+    const TLoadGate::TLoad load(FLoads);
     ClearPane(TPaneSide::Computer);
     const std::string folder = PathBoxText();
     if (!platform::IsDirectory(folder))
@@ -170,4 +172,38 @@ void TfrmVantrel::UpdateSpaceWarning()
     palette.setColor(QPalette::WindowText,
                      SpaceWarning(selected, bytes, FFreeBytes, FTotalBytes) ? kSpaceShort : kSpaceFits);
     spDiskSize.setPalette(palette);
+}
+
+TMessageButton TfrmVantrel::AskToConnect()
+{
+    const TLoadGate::TYield question(FLoads);
+    return ShowMessage(kConnectQuestion, TMessageKind::Question);
+}
+
+void TfrmVantrel::RunLoadRequest(TLoadRequest request)
+{
+    // A transfer or deletion that began meanwhile owns the panes: what
+    // waited is dropped, as device events are while busy.
+    if (FClosed || FBusy)
+        return;
+    switch (request) {
+    case TLoadRequest::PathEnter:
+        edtPathKeyDown(Qt::Key_Return);
+        break;
+    case TLoadRequest::Browse:
+        actBrowseExecute();
+        break;
+    case TLoadRequest::Refresh:
+        actRefreshExecute();
+        break;
+    case TLoadRequest::DriveList:
+        cbDriverChange();
+        break;
+    case TLoadRequest::Arrival:
+        DriveChangeHandler(TDeviceEvent::Arrival);
+        break;
+    case TLoadRequest::Removal:
+        DriveChangeHandler(TDeviceEvent::RemoveComplete);
+        break;
+    }
 }

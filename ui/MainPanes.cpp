@@ -10,8 +10,6 @@
 #include "ui/Cursors.h"
 #include "ui/Dialogs.h"
 
-#include <QScopedValueRollback>
-
 namespace {
 
 constexpr const char* kNotHandheld = "The current connected device is not PSP device.";
@@ -38,10 +36,13 @@ void TfrmVantrel::ClearPane(TPaneSide which)
 void TfrmVantrel::LoadPspPane()
 {
     const std::string drive = cbDriver.Drive();
-    if (!IsRemovableDrive(platform::WithTrailingSlash(drive)))
+    if (!IsRemovableDrive(platform::WithTrailingSlash(drive))) {
+        const TLoadGate::TYield notice(FLoads);
         ShowMessage(kNotHandheld, TMessageKind::Information);
-    if (drive.empty()) {
-        // No drive selected: nothing to list.
+    }
+    if (!IsMounted(drive)) {
+        // No drive selected, or one that has left the mount table: its
+        // mount-point folder, if still there, is the computer's own.
         FHighestVideoNumber = 0;
         return;
     }
@@ -54,6 +55,7 @@ bool TfrmVantrel::RefreshPspPane(const TDriveKey& key, bool force)
     if (FLoadedDrive == key && !force)
         return false;
     {
+        const TLoadGate::TLoad load(FLoads);
         const TWaitCursor wait;
         const TUpdateBracket bracket(lvPsp);
         ClearPane(TPaneSide::Handheld);
@@ -67,6 +69,7 @@ bool TfrmVantrel::RefreshPspPane(const TDriveKey& key, bool force)
 
 void TfrmVantrel::LoadPcFolder(const std::string& folder)
 {
+    const TLoadGate::TLoad load(FLoads);
     const TUpdateBracket bracket(lvPC);
     ClearPane(TPaneSide::Computer);
     int scratch = 0;
@@ -78,6 +81,7 @@ void TfrmVantrel::ScanInto(TPaneSide pane, const std::string& folder, int& highe
     if (!FScanner)
         return;
     FScanTarget = pane;
-    const QScopedValueRollback scanning(FScanDepth, FScanDepth + 1);
+    // The scan takes one turn of the event loop before it lists.
+    const TLoadGate::TYield turn(FLoads);
     (void)FScanner->ScanFolder(folder, highest, trackHighest);
 }

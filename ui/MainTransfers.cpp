@@ -102,7 +102,7 @@ void TfrmVantrel::TransferToPsp(TTransferKind kind)
     const std::string folder = PspVideoFolder();
     if (RefuseTooLarge(snapshot, folder))
         return;
-    const TTransferRequest request{TTransferWay::ToHandheld, kind, folder, &FHighestVideoNumber};
+    const TTransferRequest request{TTransferWay::ToHandheld, kind, folder, &FHighestVideoNumber, cbDriver.Drive()};
     RunTransferBatch(request, snapshot, TPaneSide::Computer, TPaneSide::Handheld);
 }
 
@@ -120,7 +120,7 @@ void TfrmVantrel::TransferToPc(TTransferKind kind)
     }
     const TBatchSnapshot snapshot = TakeSnapshot(lvPsp.Pane());
     // The free space of the file system that holds the folder itself.
-    if (!HasRoomFor(snapshot.NeededBytes, QueryDiskSpace(boxText).freeBytes)) {
+    if (!HasRoomFor(snapshot.NeededBytes, QueryFolderSpace(boxText).freeBytes)) {
         ShowMessage(kNoSpace, TMessageKind::Information);
         return;
     }
@@ -130,7 +130,7 @@ void TfrmVantrel::TransferToPc(TTransferKind kind)
     // A copy shows the folder as it is used, with its trailing '/'.
     if (kind == TTransferKind::Copy)
         SetPathBoxText(folder);
-    const TTransferRequest request{TTransferWay::ToComputer, kind, folder, nullptr};
+    const TTransferRequest request{TTransferWay::ToComputer, kind, folder, nullptr, {}};
     RunTransferBatch(request, snapshot, TPaneSide::Handheld, TPaneSide::Computer);
 }
 

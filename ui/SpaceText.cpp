@@ -1,24 +1,25 @@
 #include "ui/SpaceText.h"
 
+#include "catalogue/Sorting.h"
+
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 
 namespace {
 
-// Mebibytes to two decimals; nearbyint rounds halves to even under the
+// Hundredths of a mebibyte; nearbyint rounds halves to even under the
 // default rounding mode.
-double Mebibytes(double bytes)
+std::int64_t Mebibytes(double bytes)
 {
-    return std::nearbyint(bytes * 100.0 / 1048576.0) / 100.0;
+    return static_cast<std::int64_t>(std::nearbyint(bytes * 100.0 / 1048576.0));
 }
 
 } // namespace
 
 std::string FormatDiskSpace(double freeBytes, double totalBytes)
 {
-    char text[96];
-    std::snprintf(text, sizeof text, "Free/Total: %.2f/%.2f M", Mebibytes(freeBytes), Mebibytes(totalBytes));
-    return text;
+    return "Free/Total: " + FormatHundredths(Mebibytes(freeBytes)) + "/" + FormatHundredths(Mebibytes(totalBytes))
+         + " M";
 }
 
 bool SpaceWarning(int selectedRows, double selectedBytes, double freeBytes, double totalBytes)

@@ -5,7 +5,7 @@
 #include <string>
 
 // "Free/Total: %.2f/%.2f M", both in mebibytes, hundredths rounded half
-// to even.
+// to even, with the user's decimal separator.
 std::string FormatDiskSpace(double freeBytes, double totalBytes);
 
 inline constexpr const char* kDeviceNotAvailable = "The device is not available.";

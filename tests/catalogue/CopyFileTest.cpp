@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -50,6 +53,27 @@ bool exists(const std::string& path)
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
 }
+
+// A mount table of the test's own (VANTREL_MOUNTINFO) holding the root
+// and the given mount points, for as long as the object lives.
+class SimulatedMountTable {
+public:
+    explicit SimulatedMountTable(const std::vector<std::string>& mountPoints)
+    {
+        std::string text = "22 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n";
+        int id = 900;
+        for (const std::string& mountPoint : mountPoints)
+            text += std::to_string(++id) + " 22 8:1 / " + mountPoint + " rw,relatime - vfat /dev/sdn1 rw\n";
+        WriteFile(FFolder / "mountinfo", text);
+        ::setenv("VANTREL_MOUNTINFO", (FFolder / "mountinfo").c_str(), 1);
+    }
+    ~SimulatedMountTable() { ::unsetenv("VANTREL_MOUNTINFO"); }
+    SimulatedMountTable(const SimulatedMountTable&) = delete;
+    SimulatedMountTable& operator=(const SimulatedMountTable&) = delete;
+
+private:
+    TempFolder FFolder;
+};
 
 } // namespace
 
@@ -159,6 +183,46 @@ TEST(CopyFile, MissingFolderChainIsCreated)
     ASSERT_TRUE(copy.Copier.Execute(folder / "clip.mp4", dest));
 
     EXPECT_EQ(ReadFile(dest), PatternBytes(1000));
+}
+
+TEST(CopyFile, NothingIsMadeBelowAHandheldThatIsNoLongerMounted)
+{
+    // The handheld was pulled out; its mount-point folder stays behind on
+    // the computer's own disk.
+    TempFolder folder;
+    WriteFile(folder / "clip.mp4", PatternBytes(1000));
+    const std::string handheld = folder / "stick";
+    fs::create_directory(handheld);
+    const SimulatedMountTable table({});
+    RecordingCopier copy;
+    copy.Copier.DestMountPoint = handheld;
+
+    EXPECT_FALSE(copy.Copier.Execute(folder / "clip.mp4", handheld + "/MP_ROOT/100MNV01/M4V00001.MP4"));
+    EXPECT_FALSE(exists(handheld + "/MP_ROOT"));
+
+    // Not even into a folder that is already there.
+    EXPECT_FALSE(copy.Copier.Execute(folder / "clip.mp4", handheld + "/M4V00001.MP4"));
+    EXPECT_FALSE(exists(handheld + "/M4V00001.MP4"));
+    EXPECT_TRUE(copy.Boxes.empty());
+    EXPECT_TRUE(copy.Events.empty());
+}
+
+TEST(CopyFile, FolderChainIsCreatedOnAMountedHandheld)
+{
+    TempFolder folder;
+    WriteFile(folder / "clip.mp4", PatternBytes(1000));
+    const std::string handheld = folder / "stick";
+    fs::create_directory(handheld);
+    const SimulatedMountTable table({handheld});
+    RecordingCopier copy;
+    copy.Copier.DestMountPoint = handheld + "/";
+
+    ASSERT_TRUE(copy.Copier.Execute(folder / "clip.mp4", handheld + "/MP_ROOT/100MNV01/M4V00001.MP4"));
+
+    EXPECT_EQ(ReadFile(handheld + "/MP_ROOT/100MNV01/M4V00001.MP4"), PatternBytes(1000));
+    // A destination off that drive is refused all the same.
+    EXPECT_FALSE(copy.Copier.Execute(folder / "clip.mp4", folder / "elsewhere.mp4"));
+    EXPECT_FALSE(exists(folder / "elsewhere.mp4"));
 }
 
 TEST(CopyFile, ExistingDestIsReplaced)

@@ -103,3 +103,17 @@ TEST(FileSystem, PathPiecesAndCaseFolding)
     EXPECT_FALSE(platform::EqualsIgnoreAsciiCase("\xC3\xA9.thm", "\xC3\x89.THM"));
     EXPECT_EQ(platform::AsciiUpper("m4v\xC3\xA9.mp4"), "M4V\xC3\xA9.MP4");
 }
+
+TEST(FileSystem, PathsAtOrBelowAFolderAreComparedPieceByPiece)
+{
+    EXPECT_TRUE(platform::IsAtOrBelow("/media/psp", "/media/psp"));
+    EXPECT_TRUE(platform::IsAtOrBelow("/media/psp/", "/media/psp"));
+    EXPECT_TRUE(platform::IsAtOrBelow("/media/psp/MP_ROOT/100MNV01/M4V00001.MP4", "/media/psp/"));
+    EXPECT_TRUE(platform::IsAtOrBelow("/media//psp/./MP_ROOT", "/media/psp"));
+    EXPECT_TRUE(platform::IsAtOrBelow("/anything", "/"));
+    EXPECT_FALSE(platform::IsAtOrBelow("/media/psp2", "/media/psp"));
+    EXPECT_FALSE(platform::IsAtOrBelow("/media/psp/../home", "/media/psp"));
+    EXPECT_FALSE(platform::IsAtOrBelow("/media", "/media/psp"));
+    EXPECT_FALSE(platform::IsAtOrBelow("", "/"));
+    EXPECT_FALSE(platform::IsAtOrBelow("/media/psp", ""));
+}

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QLocale>
+
 namespace {
 
 TFileInfo record(std::string title, std::string name = "", double size = 0, std::string time = "")
@@ -27,9 +29,20 @@ int compare(const TFileInfo& a, const TFileInfo& b, TSortKey key, bool descendin
     return sign(lvPspCompare(a, b, TSortState{key, descending}));
 }
 
+// The size texts in a locale the test chooses; the one the test program
+// was started in is put back afterwards.
+class SizeText : public ::testing::Test {
+protected:
+    void SetUp() override { QLocale::setDefault(QLocale::c()); }
+    void TearDown() override { QLocale::setDefault(FStarted); }
+
+private:
+    QLocale FStarted;
+};
+
 } // namespace
 
-TEST(FormatSize, TextsOfTheRows)
+TEST_F(SizeText, TextsOfTheRows)
 {
     EXPECT_EQ(FormatSize(0), "0.00B");
     EXPECT_EQ(FormatSize(1018), "1018.00B");
@@ -41,19 +54,19 @@ TEST(FormatSize, TextsOfTheRows)
     EXPECT_EQ(FormatSize(700.0 * 1048576), "700.00MB");
 }
 
-TEST(FormatSize, MegabytesStartWhereTheirHundredthsRoundToOneHundred)
+TEST_F(SizeText, MegabytesStartWhereTheirHundredthsRoundToOneHundred)
 {
     EXPECT_EQ(FormatSize(1043334), "1.00MB");
     EXPECT_EQ(FormatSize(1043333), "1018.88KB");
 }
 
-TEST(FormatSize, SizesPastFourGigabytesKeepTheirValue)
+TEST_F(SizeText, SizesPastFourGigabytesKeepTheirValue)
 {
     EXPECT_EQ(FormatSize(5.0 * 1024 * 1048576), "5120.00MB");
     EXPECT_EQ(FormatSize(4294967296.0 + 1048576.0 * 1.5), "4097.50MB");
 }
 
-TEST(FormatSize, SmallSizesRoundTheirHundredthsToEven)
+TEST_F(SizeText, SmallSizesRoundTheirHundredthsToEven)
 {
     // 1 byte: hundredths of a KB are 0.0977, so bytes are used.
     EXPECT_EQ(FormatSize(1), "1.00B");
@@ -90,4 +103,16 @@ TEST(LvPspCompare, DescendingSwapsTheRows)
     EXPECT_GT(compare(small, large, TSortKey::skSize, true), 0);
     EXPECT_EQ(compare(record("", "", 7), record("", "", 7), TSortKey::skSize, true), 0);
     EXPECT_EQ(compare(record("x"), record("y"), TSortKey::skNone, true), 0);
+}
+
+TEST_F(SizeText, DecimalSeparatorIsTheUsers)
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(FormatSize(0), "0,00B");
+    EXPECT_EQ(FormatSize(3200), "3,12KB");
+    EXPECT_EQ(FormatSize(5.0 * 1024 * 1048576), "5120,00MB") << "no grouping";
+    EXPECT_EQ(FormatHundredths(-1234567), "-12345,67");
+
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    EXPECT_EQ(FormatSize(1048576), "1.00MB");
 }

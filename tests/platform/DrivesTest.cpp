@@ -167,12 +167,44 @@ TEST_F(DrivesTest, UnreadableMountTableGivesNoDrives)
     EXPECT_FALSE(IsRemovableDrive("/"));
 }
 
-TEST(DiskSpaceTest, ExistingFolderHasFreeBytesWithinItsTotal)
+TEST_F(DrivesTest, MountedDriveHasFreeBytesWithinItsTotal)
 {
-    const DiskSpace space = QueryDiskSpace(std::filesystem::temp_directory_path().string());
+    const std::string handheld = Handheld();
+    system.WriteMountTable(SimulatedSystem::MountLine(90, handheld, "vfat", "/dev/sdn1"));
+    const DiskSpace space = QueryDiskSpace(handheld);
     EXPECT_GT(space.totalBytes, 0);
     EXPECT_GE(space.freeBytes, 0);
     EXPECT_LE(space.freeBytes, space.totalBytes);
+}
+
+TEST_F(DrivesTest, MountPointFolderLeftBehindIsNoDrive)
+{
+    // Pulled out: the folder stays, the table no longer lists it.
+    const std::string handheld = Handheld();
+    system.WriteMountTable(SimulatedSystem::MountLine(21, "/", "ext4", "/dev/vda"));
+
+    EXPECT_FALSE(IsMounted(handheld));
+    const DiskSpace space = QueryDiskSpace(handheld);
+    EXPECT_EQ(space.freeBytes, -1);
+    EXPECT_EQ(space.totalBytes, -1);
+    EXPECT_FALSE(IsOnMountedDrive(handheld + "/MP_ROOT/100MNV01", handheld));
+    EXPECT_TRUE(IsOnMountedDrive(handheld + "/MP_ROOT/100MNV01", "/")) << "the computer's own disk holds it now";
+}
+
+TEST_F(DrivesTest, PathsOnAMountedDriveAreTheOnesBelowItsMountPoint)
+{
+    const std::string handheld = Handheld();
+    system.WriteMountTable(SimulatedSystem::MountLine(90, handheld, "vfat", "/dev/sdn1"));
+
+    EXPECT_TRUE(IsMounted(handheld));
+    EXPECT_TRUE(IsMounted(handheld + "/"));
+    EXPECT_TRUE(IsOnMountedDrive(handheld, handheld));
+    EXPECT_TRUE(IsOnMountedDrive(handheld + "/MP_ROOT/100MNV01/M4V00001.MP4", handheld + "/"));
+    EXPECT_FALSE(IsOnMountedDrive(handheld + "2/MP_ROOT", handheld)) << "a sibling that only starts alike";
+    EXPECT_FALSE(IsOnMountedDrive(handheld + "/../elsewhere", handheld));
+    EXPECT_FALSE(IsOnMountedDrive(handheld + "/MP_ROOT", handheld + "/MP_ROOT/100MNV01"))
+        << "not a mount point of the table";
+    EXPECT_FALSE(IsMounted(""));
 }
 
 TEST(DiskSpaceTest, VanishedMountPointGivesMinusOneForBoth)

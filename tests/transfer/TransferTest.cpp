@@ -68,7 +68,7 @@ struct TRecorder {
                      int* highest = nullptr)
     {
         Progress.Start(snapshot.NeededBytes, static_cast<int>(snapshot.Items.size()));
-        return RunTransfer(TTransferRequest{way, kind, folder, highest}, snapshot, Copier, Progress, Hooks);
+        return RunTransfer(TTransferRequest{way, kind, folder, highest, {}}, snapshot, Copier, Progress, Hooks);
     }
 };
 

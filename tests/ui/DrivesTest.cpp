@@ -157,6 +157,39 @@ TEST_F(DrivesTest, RemovingTheShownHandheldReportsItGone)
     EXPECT_EQ(Control<QLabel>(*window, "spDiskSize").text(), QStringLiteral("The device is not available."));
 }
 
+TEST_F(DrivesTest, HandheldPulledOutIsGoneThoughItsFolderStays)
+{
+    Plug(FG);
+    auto window = StartWindow({}, true);
+    TDriveBox& drives = Control<TDriveBox>(*window, "cbDriver");
+    ASSERT_THAT(Names(*window, TPaneSide::Handheld), ElementsAre("M4V00007.MP4"));
+
+    // As an fstab mount point or the demo's handheld: the mount goes, the
+    // folder with its videos stays on the computer's own disk.
+    Unplug(FG);
+    ASSERT_NE(window->Watcher(), nullptr);
+    window->Watcher()->rescan();
+
+    EXPECT_THAT(Texts(FMessages), ElementsAre(kNotHandheld));
+    EXPECT_EQ(window->Pane(TPaneSide::Handheld).Pane().RowCount(), 0);
+    EXPECT_EQ(window->HighestVideoNumber(), 0);
+    EXPECT_EQ(Control<QLabel>(*window, "spDiskSize").text(), QStringLiteral("The device is not available."));
+    EXPECT_EQ(window->TotalBytes(), -1);
+
+    // The box still names the vanished drive, with no entry of its own.
+    EXPECT_EQ(drives.Drive(), FG);
+    EXPECT_EQ(drives.currentIndex(), -1);
+    EXPECT_EQ(drives.placeholderText().toStdString(), FG);
+    EXPECT_EQ(drives.findData(QString::fromStdString(FG)), -1);
+
+    // Plugged in again and refreshed: its entry and its videos come back.
+    Plug(FG);
+    Control<QAction>(*window, "actRefresh").trigger();
+    EXPECT_EQ(drives.currentIndex(), drives.findData(QString::fromStdString(FG)));
+    EXPECT_EQ(drives.placeholderText(), QString());
+    EXPECT_THAT(Names(*window, TPaneSide::Handheld), ElementsAre("M4V00007.MP4"));
+}
+
 TEST_F(DrivesTest, PickingADifferentDriveLoadsItOnce)
 {
     const std::string fixed = MakeFixedDisk("fixed");

@@ -7,6 +7,7 @@
 
 #include <sys/statvfs.h>
 
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <filesystem>
@@ -14,7 +15,18 @@
 
 namespace {
 
-TEST(SpaceTextTest, ShowsMebibytesWithTwoDecimalsRoundedHalfToEven)
+// The texts in a locale the test chooses; the one the test program was
+// started in is put back afterwards.
+class SpaceTextTest : public ::testing::Test {
+protected:
+    void SetUp() override { QLocale::setDefault(QLocale::c()); }
+    void TearDown() override { QLocale::setDefault(FStarted); }
+
+private:
+    QLocale FStarted;
+};
+
+TEST_F(SpaceTextTest, ShowsMebibytesWithTwoDecimalsRoundedHalfToEven)
 {
     EXPECT_EQ(FormatDiskSpace(1048576, 2097152), "Free/Total: 1.00/2.00 M");
     EXPECT_EQ(FormatDiskSpace(0, 2097152), "Free/Total: 0.00/2.00 M");
@@ -23,7 +35,14 @@ TEST(SpaceTextTest, ShowsMebibytesWithTwoDecimalsRoundedHalfToEven)
     EXPECT_EQ(FormatDiskSpace(32.0 * 1024 * 1048576, 64.0 * 1024 * 1048576), "Free/Total: 32768.00/65536.00 M");
 }
 
-TEST(SpaceTextTest, WarnsOnlyForSelectedRowsThatDoNotFit)
+TEST_F(SpaceTextTest, DecimalSeparatorIsTheUsers)
+{
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    EXPECT_EQ(FormatDiskSpace(1048576, 2097152), "Free/Total: 1,00/2,00 M");
+    EXPECT_EQ(FormatDiskSpace(655360, 32.0 * 1024 * 1048576), "Free/Total: 0,62/32768,00 M") << "no grouping";
+}
+
+TEST_F(SpaceTextTest, WarnsOnlyForSelectedRowsThatDoNotFit)
 {
     EXPECT_FALSE(SpaceWarning(0, 0, 0, 100)) << "nothing selected, full drive";
     EXPECT_FALSE(SpaceWarning(0, 0, -1, -1)) << "nothing selected, no drive";
@@ -59,6 +78,19 @@ TEST_F(SpaceTest, ShownDriveReportsItsSpace)
     EXPECT_EQ("Free/Total: 0.00/" + match.captured(1).toStdString() + " M", FormatDiskSpace(0, total));
     EXPECT_DOUBLE_EQ(window->TotalBytes(), total);
     EXPECT_EQ(TextColour(*window), kSpaceFits);
+}
+
+TEST_F(SpaceTest, ShownDriveReportsItsSpaceWithTheUsersDecimalSeparator)
+{
+    const std::string handheld = MakeHandheld("handheld");
+    Plug(handheld);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+
+    auto window = StartWindow();
+
+    const QString text = Control<QLabel>(*window, "spDiskSize").text();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^Free/Total: \d+,\d\d/\d+,\d\d M$)")).match(text).hasMatch())
+        << text.toStdString();
 }
 
 TEST_F(SpaceTest, SelectedVideosLargerThanTheFreeSpaceTurnTheTextRed)

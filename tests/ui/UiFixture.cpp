@@ -6,6 +6,7 @@
 #include "platform/Settings.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 
 #include <cstdlib>
 #include <filesystem>
@@ -98,6 +99,8 @@ void TUiTest::SetUp()
     setenv("VANTREL_SYSFS", Path("sysfs").c_str(), 1);
     fs::create_directories(Path("sysfs/class/block"));
     WriteMountTable();
+    // Numbers read as in the C locale unless a test chooses another.
+    QLocale::setDefault(QLocale::c());
 
     FPreviousAnswerer = SetMessageAnswerer([this](const std::string& text, TMessageKind kind) {
         FMessages.push_back({text, kind});
@@ -119,6 +122,7 @@ void TUiTest::TearDown()
 {
     SetMessageAnswerer(std::move(FPreviousAnswerer));
     SetFolderChooser(std::move(FPreviousChooser));
+    QLocale::setDefault(FStartedLocale);
 }
 
 std::string TUiTest::Path(const std::string& relative) const
@@ -215,6 +219,16 @@ std::unique_ptr<TfrmVantrel> TUiTest::StartWindow(const std::string& startFolder
         window->Watcher()->blockSignals(true);
     window->show();
     return window;
+}
+
+void TUiTest::RunWaitingLoads(TfrmVantrel& window)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (window.LoadsWaiting()) {
+        ASSERT_LT(clock.elapsed(), 30000) << "loads still waiting";
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    }
 }
 
 std::vector<std::string> TUiTest::Names(TfrmVantrel& window, TPaneSide pane)

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLocale>
 
 #include <QTemporaryDir>
 
@@ -62,6 +63,10 @@ protected:
     // calls of the test, unless `watchDrives` lets the watcher through.
     std::unique_ptr<TfrmVantrel> StartWindow(const std::string& startFolder = {}, bool watchDrives = false);
 
+    // Lets the event loop run until no load asked for during another one
+    // waits any more.
+    static void RunWaitingLoads(TfrmVantrel& window);
+
     // The file names of a pane's rows, top to bottom.
     static std::vector<std::string> Names(TfrmVantrel& window, TPaneSide pane);
     static std::vector<int> SelectedRows(TfrmVantrel& window, TPaneSide pane);
@@ -94,6 +99,7 @@ private:
     std::vector<TMount> FMounts;
     TMessageAnswerer FPreviousAnswerer;
     TFolderChooser FPreviousChooser;
+    QLocale FStartedLocale;
 };
 
 std::vector<std::string> Texts(const std::vector<TShownMessage>& messages);

@@ -1,0 +1,208 @@
+// Loads never nest: a load asked for while another one lets the event
+// loop run (the scan's turn, a notice, a question) waits until that one
+// has ended, and the busy flag comes back as it was.
+
+#include "UiFixture.h"
+
+#include <QKeyEvent>
+
+namespace {
+
+using ::testing::ElementsAre;
+
+constexpr const char* kConnect = "New device is detected. Do you want to connect this device?";
+constexpr const char* kNotHandheld = "The current connected device is not PSP device.";
+
+class LoadsTest : public TUiTest {
+protected:
+    // A computer folder with one video, handhelds E and G with one video
+    // each (only G plugged in), and a fixed disk with one video.
+    void SetUp() override
+    {
+        TUiTest::SetUp();
+        FComputer = MakeFolder("computer");
+        FE = MakeHandheld("E");
+        FG = MakeHandheld("G");
+        FFixed = MakeFixedDisk("fixed");
+        Put(TSampleFiles::Video("Here"), FComputer, "here.MP4");
+        Put(TSampleFiles::Video("On E"), FE + "/MP_ROOT/100MNV01", "M4V00005.MP4");
+        Put(TSampleFiles::Video("On G"), FG + "/MP_ROOT/100MNV01", "M4V00007.MP4");
+        Put(TSampleFiles::Video("On the disk"), FFixed + "/MP_ROOT/100MNV01", "M4V00003.MP4");
+        Plug(FG);
+        FWindow = StartWindow(FComputer);
+    }
+
+    // Runs `during` in the turn the next scan takes before it lists.
+    void DuringTheNextScan(std::function<void()> during)
+    {
+        FWindow->Scanner().OnIdle = [this, during = std::move(during)]() mutable {
+            // Replacing the handler ends this closure: keep what it runs.
+            const std::function<void()> once = std::move(during);
+            FWindow->Scanner().OnIdle = [] { QCoreApplication::processEvents(); };
+            once();
+        };
+    }
+
+    // Runs `during` while the next message box is open, then answers it
+    // as the fixture does.
+    void WhileTheNextBoxIsOpen(std::function<void()> during)
+    {
+        FDuringBox = std::move(during);
+        FPrevious = SetMessageAnswerer([this](const std::string& text, TMessageKind kind) {
+            if (FDuringBox)
+                std::exchange(FDuringBox, nullptr)();
+            return FPrevious(text, kind);
+        });
+    }
+
+    void TearDown() override
+    {
+        if (FPrevious)
+            SetMessageAnswerer(std::move(FPrevious));
+        FWindow.reset();
+        TUiTest::TearDown();
+    }
+
+    void PressEnterInThePathBox()
+    {
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(&Control<QLineEdit>(*FWindow, "edtPath"), &enter);
+    }
+
+    void PickInTheDriveList(const std::string& mountPoint)
+    {
+        TDriveBox& drives = Control<TDriveBox>(*FWindow, "cbDriver");
+        emit drives.activated(drives.findData(QString::fromStdString(mountPoint)));
+    }
+
+    void ShowTheFixedDisk()
+    {
+        Plug(FFixed);
+        Control<TDriveBox>(*FWindow, "cbDriver").Rebuild();
+        PickInTheDriveList(FFixed);
+        ASSERT_THAT(Texts(FMessages), ElementsAre(kNotHandheld));
+        FMessages.clear();
+    }
+
+    std::string FComputer;
+    std::string FE;
+    std::string FG;
+    std::string FFixed;
+    std::unique_ptr<TfrmVantrel> FWindow;
+
+private:
+    std::function<void()> FDuringBox;
+    TMessageAnswerer FPrevious;
+};
+
+TEST_F(LoadsTest, EnterInThePathBoxDuringAHandheldScanLoadsTheComputerPaneAfterIt)
+{
+    DuringTheNextScan([this] { PressEnterInThePathBox(); });
+    FWindow->RefreshPspPane(TDriveKey{FG, TDriveOrigin::Forced}, true);
+
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Handheld), ElementsAre("M4V00007.MP4"));
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Computer), ElementsAre("here.MP4"));
+    EXPECT_TRUE(FWindow->LoadsWaiting());
+
+    RunWaitingLoads(*FWindow);
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Computer), ElementsAre("here.MP4"));
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Handheld), ElementsAre("M4V00007.MP4"));
+}
+
+TEST_F(LoadsTest, BrowseDuringAHandheldScanLoadsTheChosenFolderAfterIt)
+{
+    const std::string other = MakeFolder("other");
+    Put(TSampleFiles::Video("There"), other, "there.MP4");
+    FChosenFolder = other;
+
+    DuringTheNextScan([this] { Control<QAction>(*FWindow, "actBrowse").trigger(); });
+    FWindow->RefreshPspPane(TDriveKey{FG, TDriveOrigin::Forced}, true);
+
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Handheld), ElementsAre("M4V00007.MP4"));
+    RunWaitingLoads(*FWindow);
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Computer), ElementsAre("there.MP4"));
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Handheld), ElementsAre("M4V00007.MP4"));
+}
+
+TEST_F(LoadsTest, PickInTheDriveListDuringAScanLoadsThatDriveAfterIt)
+{
+    Plug(FE);
+    Control<TDriveBox>(*FWindow, "cbDriver").Rebuild();
+
+    DuringTheNextScan([this] { PickInTheDriveList(FE); });
+    FWindow->RefreshPspPane(TDriveKey{FG, TDriveOrigin::Forced}, true);
+    RunWaitingLoads(*FWindow);
+
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Handheld), ElementsAre("M4V00005.MP4"));
+    EXPECT_EQ(FWindow->LoadedDrive(), (TDriveKey{FE, TDriveOrigin::DriveList}));
+}
+
+TEST_F(LoadsTest, RefreshDuringTheNoticeOfAHandheldLoadRunsAfterIt)
+{
+    ShowTheFixedDisk();
+
+    WhileTheNextBoxIsOpen([this] { Control<QAction>(*FWindow, "actRefresh").trigger(); });
+    FWindow->RefreshPspPane(TDriveKey{FFixed, TDriveOrigin::Forced}, true);
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Handheld), ElementsAre("M4V00003.MP4"));
+
+    RunWaitingLoads(*FWindow);
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Handheld), ElementsAre("M4V00003.MP4"));
+    EXPECT_THAT(Texts(FMessages), ElementsAre(kNotHandheld, kNotHandheld)) << "one notice per load";
+    EXPECT_FALSE(FWindow->IsBusy());
+}
+
+TEST_F(LoadsTest, DeviceAcceptedWhileTheNoticeIsOpenIsOfferedAfterTheLoad)
+{
+    ShowTheFixedDisk();
+
+    FAnswers = {TMessageButton::Yes};
+    WhileTheNextBoxIsOpen([this] { FWindow->DriveChangeHandler(TDeviceEvent::Arrival); });
+    FWindow->RefreshPspPane(TDriveKey{FFixed, TDriveOrigin::Forced}, true);
+    EXPECT_THAT(Texts(FMessages), ElementsAre(kNotHandheld)) << "nothing is asked inside the notice";
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Handheld), ElementsAre("M4V00003.MP4"));
+
+    RunWaitingLoads(*FWindow);
+    EXPECT_THAT(Texts(FMessages), ElementsAre(kNotHandheld, kConnect));
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Handheld), ElementsAre("M4V00007.MP4"));
+    EXPECT_EQ(Control<TDriveBox>(*FWindow, "cbDriver").Drive(), FG);
+}
+
+TEST_F(LoadsTest, RefreshAskedForDuringARefreshLeavesTheFirstBusyToItsEnd)
+{
+    bool busyAfterTheSecond = false;
+    DuringTheNextScan([&] {
+        Control<QAction>(*FWindow, "actRefresh").trigger();
+        busyAfterTheSecond = FWindow->IsBusy();
+    });
+    Control<QAction>(*FWindow, "actRefresh").trigger();
+
+    EXPECT_TRUE(busyAfterTheSecond);
+    EXPECT_FALSE(FWindow->IsBusy());
+    RunWaitingLoads(*FWindow);
+    EXPECT_FALSE(FWindow->IsBusy());
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Computer), ElementsAre("here.MP4"));
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Handheld), ElementsAre("M4V00007.MP4"));
+}
+
+TEST_F(LoadsTest, RefreshGivesTheBusyFlagBackAsItFoundIt)
+{
+    FWindow->SetBusy(true);
+    FWindow->actRefreshExecute();
+    EXPECT_TRUE(FWindow->IsBusy());
+}
+
+TEST_F(LoadsTest, WaitingLoadsAreDroppedOnceTheWindowIsBusy)
+{
+    DuringTheNextScan([this] { PressEnterInThePathBox(); });
+    FWindow->RefreshPspPane(TDriveKey{FG, TDriveOrigin::Forced}, true);
+    ASSERT_TRUE(FWindow->LoadsWaiting());
+
+    // A transfer started before the waiting load had its turn.
+    FWindow->SetBusy(true);
+    const std::string other = MakeFolder("other");
+    Control<QLineEdit>(*FWindow, "edtPath").setText(QString::fromStdString(other));
+    RunWaitingLoads(*FWindow);
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Computer), ElementsAre("here.MP4"));
+}
+
+} // namespace
