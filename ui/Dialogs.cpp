@@ -20,6 +20,11 @@ TMessageButton ShowRealMessage(const std::string& text, TMessageKind kind)
     case TMessageKind::Error:
         QMessageBox::critical(owner, title, body);
         return TMessageButton::Ok;
+    case TMessageKind::Plain: {
+        QMessageBox box(QMessageBox::NoIcon, title, body, QMessageBox::Ok, owner);
+        box.exec();
+        return TMessageButton::Ok;
+    }
     case TMessageKind::Question:
         return QMessageBox::question(owner, title, body, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes
             ? TMessageButton::Yes

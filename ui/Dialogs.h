@@ -8,7 +8,8 @@
 #include <optional>
 #include <string>
 
-enum class TMessageKind { Information, Error, Question };
+// Plain: OK only, without an icon.
+enum class TMessageKind { Information, Error, Question, Plain };
 enum class TMessageButton { Ok, Yes, No };
 
 using TMessageAnswerer = std::function<TMessageButton(const std::string& text, TMessageKind kind)>;

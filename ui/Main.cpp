@@ -40,6 +40,7 @@ TfrmVantrel::TfrmVantrel(std::string startFolder) : FStartFolder(std::move(start
     BindEvents();
     BuildLockLists();
     FormCreate();
+    BindPaneHooks();
 }
 
 TfrmVantrel::~TfrmVantrel()

@@ -49,6 +49,9 @@ class TEscapeWatcher;
 // What the drive watcher reports.
 enum class TDeviceEvent { Arrival, RemoveComplete };
 
+// What the in-place edit that is starting or open is about.
+enum class TEditMode { None, Title, FileName };
+
 // FormClose's answer: close, or keep the window open.
 enum class TCloseAction { Close, Refuse };
 
@@ -122,6 +125,27 @@ public:
     void StopBatch();
     const TBatchProgress& BatchProgress() const { return FBatch; }
 
+    // In-place editing of titles and names.
+    void actEditPCTitleExecute();
+    void actEditPSPTitleExecute();
+    void actModifyPcFileNameExecute();
+    std::optional<TEditStart> lvEditing(TPaneSide pane, int row);
+    void lvEdited(TPaneSide pane, int row, const std::string& text);
+    TEditMode EditMode() const { return FEditMode; }
+
+    // Keys, mouse, wheel and menus of the panes.
+    void lvKeyDown(TPaneSide pane, const QKeyEvent& key);
+    void lvMouseDown(TPaneSide pane, const QMouseEvent& press);
+    void lvMouseWheel(TPaneSide pane);
+    void lvEndDrag(TPaneSide pane);
+    void lvItemContextMenu(TPaneSide pane, int focusedRow);
+    int CopyDragMark(TPaneSide pane) const { return FCopyDragMark[static_cast<int>(pane)]; }
+
+    // The menu twins, and drops from the other pane or the desktop.
+    void RunMenuCommand(QAction& command);
+    bool lvDragOver(TPaneSide sender, const TPaneView* source, const QMimeData& data);
+    void lvDragDrop(TPaneSide sender, const TPaneView* source, const QMimeData& data);
+
     // Moves the window with the pointer (a press on its background).
     void FormMouseDown();
 
@@ -177,7 +201,15 @@ private:
     void SwitchLock(const std::vector<TLockable>& controls, bool Value);
     void ShowDriveBoxLocked(bool locked);
 
+    void BindPaneHooks();
+    void StartEdit(TPaneSide pane, TEditMode mode);
+    void EndEdit();
+    void CommitTitle(TPaneSide pane, int row, const std::string& text);
+    void CommitFileName(int row, const std::string& text);
+    void CopyDroppedFiles(const QMimeData& data);
+
     void TransferToPsp(TTransferKind kind);
+    void SendToPsp(TTransferKind kind, const std::function<TBatchSnapshot()>& takeSnapshot);
     void TransferToPc(TTransferKind kind);
     void RunTransferBatch(const TTransferRequest& request, const TBatchSnapshot& snapshot, TPaneSide from,
                           TPaneSide to);
@@ -218,6 +250,13 @@ private:
     double FFreeBytes = 0;
     double FTotalBytes = 0;
     TSortState FSortState;
+
+    // The edit state, and the copy-drag mark of each pane (1: copies).
+    TEditMode FEditMode = TEditMode::None;
+    bool FEditRequested = false;
+    QPoint FClickPoint;
+    QPoint FEditorPos;
+    int FCopyDragMark[2] = {0, 0};
 
     // The running batch: its counters, whether it should stop, the drive
     // it works on, and the device events held back until it ends.

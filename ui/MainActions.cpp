@@ -118,22 +118,27 @@ void TfrmVantrel::BuildActions()
     FPcSortGroup.setExclusive(true);
     FPspSortGroup.setExclusive(true);
 
-    // The transfer and deletion commands; the pop-up menus' twins run the
-    // same handlers.
-    const std::pair<QAction*, void (TfrmVantrel::*)()> transfers[] = {
+    // The transfer, deletion and editing commands.
+    const std::pair<QAction*, void (TfrmVantrel::*)()> handlers[] = {
         {&actMoveToPsp, &TfrmVantrel::actMoveToPspExecute},
         {&actCopyToPsp, &TfrmVantrel::actCopyToPspExecute},
         {&actMoveToPc, &TfrmVantrel::actMoveToPcExecute},
         {&actCopyToPc, &TfrmVantrel::actCopyToPcExecute},
         {&actDeletePspFile, &TfrmVantrel::actDeletePspFileExecute},
-        {&actMnMoveToPsp, &TfrmVantrel::actMoveToPspExecute},
-        {&actMnCopyToPsp, &TfrmVantrel::actCopyToPspExecute},
-        {&actMnMoveToPc, &TfrmVantrel::actMoveToPcExecute},
-        {&actMnCopyToPc, &TfrmVantrel::actCopyToPcExecute},
-        {&actMnDeletePspFile, &TfrmVantrel::actDeletePspFileExecute},
+        {&actEditPCTitle, &TfrmVantrel::actEditPCTitleExecute},
+        {&actEditPSPTitle, &TfrmVantrel::actEditPSPTitleExecute},
+        {&actModifyPcFileName, &TfrmVantrel::actModifyPcFileNameExecute},
     };
-    for (const auto& [action, handler] : transfers)
+    for (const auto& [action, handler] : handlers)
         connect(action, &QAction::triggered, this, handler);
+    // The pop-up menus' twins run their command with both panes' repaints
+    // held until it is done.
+    const std::pair<QAction*, QAction*> twins[] = {
+        {&actMnMoveToPsp, &actMoveToPsp}, {&actMnCopyToPsp, &actCopyToPsp}, {&actMnMoveToPc, &actMoveToPc},
+        {&actMnCopyToPc, &actCopyToPc},   {&actMnDeletePspFile, &actDeletePspFile},
+    };
+    for (const auto& [twin, command] : twins)
+        connect(twin, &QAction::triggered, this, [this, command = command] { RunMenuCommand(*command); });
 
     connect(&actBrowse, &QAction::triggered, this, &TfrmVantrel::actBrowseExecute);
     connect(&actRefresh, &QAction::triggered, this, &TfrmVantrel::actRefreshExecute);

@@ -89,12 +89,17 @@ void TfrmVantrel::TransferToPsp(TTransferKind kind)
 {
     if (lvPC.Pane().SelectedCount() == 0)
         return;
+    SendToPsp(kind, [this] { return TakeSnapshot(lvPC.Pane()); });
+}
+
+void TfrmVantrel::SendToPsp(TTransferKind kind, const std::function<TBatchSnapshot()>& takeSnapshot)
+{
     ResetProgress();
     if (FTotalBytes == 0) {
         ClearPane(TPaneSide::Handheld);
         return;
     }
-    const TBatchSnapshot snapshot = TakeSnapshot(lvPC.Pane());
+    const TBatchSnapshot snapshot = takeSnapshot();
     if (!HasRoomFor(snapshot.NeededBytes, FFreeBytes)) {
         ShowMessage(kNoSpace, TMessageKind::Information);
         return;

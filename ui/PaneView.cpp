@@ -1,15 +1,37 @@
 #include "ui/PaneView.h"
 
-#include "ui/RowDelegate.h"
+#include "ui/RowEditing.h"
 
+#include <QContextMenuEvent>
+#include <QDrag>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QWheelEvent>
+
+namespace {
+
+// Rows dragged from a pane carry no data of their own: the drop takes
+// the source pane's selection, as a command would.
+constexpr const char* kRowsMimeType = "application/x-vantrel-pane-rows";
+
+} // namespace
 
 TPaneListModel::TPaneListModel(TPaneModel& pane, QObject* parent) : QAbstractListModel(parent), FPane(pane) {}
 
 int TPaneListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : FPane.RowCount();
+}
+
+Qt::ItemFlags TPaneListModel::flags(const QModelIndex& index) const
+{
+    // Editable so the pane may open its editor; whether it does is the
+    // window's decision, row by row.
+    return QAbstractListModel::flags(index) | Qt::ItemIsEditable | Qt::ItemIsDragEnabled;
 }
 
 QVariant TPaneListModel::data(const QModelIndex&, int) const
@@ -69,7 +91,7 @@ void TPaneListModel::ReleaseImages()
 }
 
 TPaneView::TPaneView(QWidget* parent)
-    : QListView(parent), FRows(FPane), FDelegate(std::make_unique<TRowDelegate>(FPane))
+    : QListView(parent), FRows(FPane), FDelegate(std::make_unique<TRowEditDelegate>(FPane, *this))
 {
     setModel(&FRows);
     setItemDelegate(FDelegate.get());
@@ -79,6 +101,10 @@ TPaneView::TPaneView(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TPaneView::CopySelectionToPane);
     connect(&FRows, &TPaneListModel::rowsReplaced, this, &TPaneView::ShowPaneSelection);
 }
@@ -172,4 +198,136 @@ void TPaneView::ShowPaneSelection()
     }
     const QScopedValueRollback keepFlags(FShowingSelection, true);
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void TPaneView::OpenEditor(int row)
+{
+    const QModelIndex index = FRows.index(row);
+    if (index.isValid())
+        edit(index);
+}
+
+QLineEdit* TPaneView::Editor() const
+{
+    return FEditor.data();
+}
+
+void TPaneView::SetDragAllowed(bool allowed)
+{
+    setDragEnabled(allowed);
+}
+
+void TPaneView::keyPressEvent(QKeyEvent* event)
+{
+    if (Hooks.KeyDown)
+        Hooks.KeyDown(*event);
+    QListView::keyPressEvent(event);
+}
+
+void TPaneView::mousePressEvent(QMouseEvent* event)
+{
+    QListView::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton && Hooks.LeftButtonDown)
+        Hooks.LeftButtonDown(*event);
+}
+
+void TPaneView::wheelEvent(QWheelEvent* event)
+{
+    if (Hooks.Wheel)
+        Hooks.Wheel();
+    QListView::wheelEvent(event);
+}
+
+void TPaneView::contextMenuEvent(QContextMenuEvent* event)
+{
+    event->accept();
+    const QModelIndex focused = currentIndex();
+    if (Hooks.ContextMenu)
+        Hooks.ContextMenu(focused.isValid() ? focused.row() : -1);
+}
+
+void TPaneView::startDrag(Qt::DropActions)
+{
+    if (FPane.SelectedCount() == 0)
+        return;
+    const bool copies = Hooks.DragCopies && Hooks.DragCopies();
+    auto* data = new QMimeData;  // owned by the drag
+    data->setData(QString::fromLatin1(kRowsMimeType), QByteArray());
+    QDrag drag(this);
+    drag.setMimeData(data);
+    const Qt::DropAction action = copies ? Qt::CopyAction : Qt::MoveAction;
+    drag.exec(action, action);
+    if (Hooks.DragEnded)
+        Hooks.DragEnded();
+}
+
+const TPaneView* TPaneView::DragSource(const QDropEvent& event) const
+{
+    return qobject_cast<const TPaneView*>(event.source());
+}
+
+bool TPaneView::AcceptDrag(QDropEvent& event)
+{
+    const TPaneView* source = DragSource(event);
+    const QMimeData* data = event.mimeData();
+    const bool rows = source != nullptr && data != nullptr && data->hasFormat(QString::fromLatin1(kRowsMimeType));
+    const bool files = source == nullptr && data != nullptr && data->hasUrls();
+    if ((!rows && !files) || !Hooks.AcceptsDrop || !Hooks.AcceptsDrop(source, *data)) {
+        event.ignore();
+        return false;
+    }
+    // Rows travel as the drag offered (a copy or a move); files from the
+    // desktop are always copied.
+    event.setDropAction(rows ? event.proposedAction() : Qt::CopyAction);
+    event.accept();
+    return true;
+}
+
+void TPaneView::dragEnterEvent(QDragEnterEvent* event)
+{
+    AcceptDrag(*event);
+}
+
+void TPaneView::dragMoveEvent(QDragMoveEvent* event)
+{
+    AcceptDrag(*event);
+}
+
+void TPaneView::dropEvent(QDropEvent* event)
+{
+    if (!AcceptDrag(*event))
+        return;
+    if (Hooks.Dropped)
+        Hooks.Dropped(DragSource(*event), *event->mimeData());
+}
+
+void TPaneView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QListView::closeEditor(editor, hint);
+    if (Hooks.EditEnded)
+        Hooks.EditEnded();
+}
+
+void TPaneView::RowChanged(int row)
+{
+    const QModelIndex index = FRows.index(row);
+    if (index.isValid())
+        update(index);
+}
+
+int TPaneView::FirstSelectedRow() const
+{
+    for (int row = 0; row < FPane.RowCount(); ++row) {
+        if (FPane.Row(row).Selected)
+            return row;
+    }
+    return -1;
+}
+
+void TPaneView::SelectOnly(int first, int last)
+{
+    if (FPane.RowCount() == 0)
+        return;
+    const QItemSelection rows(FRows.index(first), FRows.index(last));
+    selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
 }

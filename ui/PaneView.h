@@ -13,10 +13,55 @@
 
 #include <QAbstractListModel>
 #include <QListView>
+#include <QPoint>
+#include <QPointer>
 
+class QKeyEvent;
+class QMimeData;
+class QMouseEvent;
+
+#include <functional>
 #include <optional>
+#include <string>
 
+class TPaneView;
 class TRowDelegate;
+class QLineEdit;
+
+// Where an in-place editor opens: its text, and the point of the pane
+// (viewport coordinates) it is pinned to.
+struct TEditStart {
+    std::string Text;
+    QPoint Position;
+};
+
+// What a pane tells the window about its input; every hook may be unset.
+struct TPaneHooks {
+    // A key pressed in the pane or in its editor, before either handles it.
+    std::function<void(const QKeyEvent& key)> KeyDown;
+    // A left-button press, after the pane has updated its selection.
+    std::function<void(const QMouseEvent& press)> LeftButtonDown;
+    // The wheel turned over the pane, before it scrolls.
+    std::function<void()> Wheel;
+    // A menu was asked for (right button, Menu key, Shift+F10); the row
+    // holding the focus mark, -1 when none.
+    std::function<void(int focusedRow)> ContextMenu;
+    // The pane is about to open its editor on `row`: what to show and
+    // where, or nullopt to open nothing.
+    std::function<std::optional<TEditStart>(int row)> Editing;
+    // The user confirmed the editor's text (Enter, or the focus left).
+    std::function<void(int row, const std::string& text)> Edited;
+    // The editor closed, committed or not.
+    std::function<void()> EditEnded;
+    // A drag from this pane is starting: true when it copies.
+    std::function<bool()> DragCopies;
+    // A drag from this pane ended, dropped or not.
+    std::function<void()> DragEnded;
+    // Rows of `source` (a pane) or files (`source` null) hover over or
+    // land on the pane.
+    std::function<bool(const TPaneView* source, const QMimeData& data)> AcceptsDrop;
+    std::function<void(const TPaneView* source, const QMimeData& data)> Dropped;
+};
 
 class TPaneListModel : public QAbstractListModel {
     Q_OBJECT
@@ -24,6 +69,7 @@ public:
     explicit TPaneListModel(TPaneModel& pane, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
     const TPaneModel& Pane() const { return FPane; }
@@ -69,7 +115,41 @@ public:
     void BeginUpdate();
     void EndUpdate();
 
+    TPaneHooks Hooks;
+
+    // The record of `row` for changing in place; RowChanged repaints it.
+    TFileInfo& RecordForEdit(int row) { return FPane.RecordAt(row); }
+    void RowChanged(int row);
+    // The first selected row, -1 when none.
+    int FirstSelectedRow() const;
+    // Selects exactly the rows from `first` to `last`.
+    void SelectOnly(int first, int last);
+
+    // Asks to open the editor on `row`; the Editing hook decides.
+    void OpenEditor(int row);
+    // The open editor, or null.
+    QLineEdit* Editor() const;
+    // Whether a drag may start from the pane (the window turns it off
+    // while a drop is handled).
+    void SetDragAllowed(bool allowed);
+    // The pointer picture shown while a copy from the other pane hovers.
+    void SetCopyCursor(const QCursor& cursor) { FCopyCursor = cursor; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
 private:
+    friend class TRowEditDelegate;
+    const TPaneView* DragSource(const QDropEvent& event) const;
+    bool AcceptDrag(QDropEvent& event);
     void CopySelectionToPane(const QItemSelection& selected, const QItemSelection& deselected);
     void ShowPaneSelection();
 
@@ -80,6 +160,8 @@ private:
     // Set while the pane model changes its rows or its flags are shown
     // again; selection signals then do not write back into the flags.
     bool FShowingSelection = false;
+    QPointer<QLineEdit> FEditor;
+    QCursor FCopyCursor;
 };
 
 // Holds a pane's update bracket open for a scope.

@@ -99,7 +99,7 @@ void lvDrawItem(QPainter& painter, const QRect& row, bool selected, const TFileI
     painter.restore();
 }
 
-TRowDelegate::TRowDelegate(const TPaneModel& pane, QObject* parent) : QAbstractItemDelegate(parent), FPane(pane) {}
+TRowDelegate::TRowDelegate(const TPaneModel& pane, QObject* parent) : QStyledItemDelegate(parent), FPane(pane) {}
 
 void TRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {

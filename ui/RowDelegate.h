@@ -7,7 +7,7 @@
 #include "catalogue/Thumbnail.h"
 #include "catalogue/uClass.h"
 
-#include <QAbstractItemDelegate>
+#include <QStyledItemDelegate>
 #include <QColor>
 #include <QPoint>
 #include <QRect>
@@ -48,7 +48,9 @@ void lvDrawItem(QPainter& painter, const QRect& row, bool selected, const TFileI
                 const TThumbnail* picture, const QFont& font, const QPalette& palette);
 
 // The list views' item delegate: lvDrawItem for every row of one pane.
-class TRowDelegate : public QAbstractItemDelegate {
+// (A styled delegate underneath for its editor handling: Enter commits,
+// Esc cancels, losing the focus commits.)
+class TRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     explicit TRowDelegate(const TPaneModel& pane, QObject* parent = nullptr);

@@ -1,0 +1,181 @@
+// Editing titles and file names in place: the commands that ask for an
+// editor, the rule that decides whether one opens and where, and the
+// commits that store a title in the video or rename its files.
+
+#include "ui/Main.h"
+
+#include "catalogue/PSPTitle.h"
+#include "catalogue/VideoRename.h"
+#include "platform/FileSystem.h"
+#include "ui/Dialogs.h"
+#include "ui/RowDelegate.h"
+
+#include <QFontMetrics>
+#include <QLineEdit>
+
+namespace {
+
+constexpr const char* kTitleLabel = "Title: ";
+constexpr const char* kNameLabel = "Name: ";
+constexpr const char* kNameTaken = "New file name is exist!";
+constexpr const char* kRenameFailed = "Rename the file is failed!";
+
+// The two value lines of a row, in pane coordinates.
+struct TValueLines {
+    QRect Title;
+    QRect Name;
+    QPoint TitleEditor;
+    QPoint NameEditor;
+};
+
+TValueLines ValueLinesOf(const QRect& row, const QFont& font)
+{
+    const int h = TextHeight(font);
+    // Every row carries a picture (its thumbnail or the placeholder).
+    const TRowLayout layout = RowLayout(row, h, true);
+    const int right = row.left() + row.width();
+    const QFontMetrics metrics(font);
+    TValueLines lines;
+    lines.Title = QRect(QPoint(layout.TextLeft, layout.TitleTop), QPoint(right - 1, layout.TitleTop + h - 1));
+    lines.Name = QRect(QPoint(layout.TextLeft, layout.NameTop), QPoint(right - 1, layout.NameTop + h - 1));
+    lines.TitleEditor = QPoint(layout.TextLeft + metrics.horizontalAdvance(QString::fromLatin1(kTitleLabel)),
+                               layout.TitleTop);
+    lines.NameEditor = QPoint(layout.TextLeft + metrics.horizontalAdvance(QString::fromLatin1(kNameLabel)),
+                              layout.NameTop);
+    return lines;
+}
+
+} // namespace
+
+void TfrmVantrel::actEditPCTitleExecute()
+{
+    StartEdit(TPaneSide::Computer, TEditMode::Title);
+}
+
+void TfrmVantrel::actEditPSPTitleExecute()
+{
+    StartEdit(TPaneSide::Handheld, TEditMode::Title);
+}
+
+void TfrmVantrel::actModifyPcFileNameExecute()
+{
+    StartEdit(TPaneSide::Computer, TEditMode::FileName);
+}
+
+void TfrmVantrel::StartEdit(TPaneSide pane, TEditMode mode)
+{
+    const int row = Pane(pane).FirstSelectedRow();
+    // With nothing selected nothing opens, and nothing is left asked for.
+    if (row < 0)
+        return;
+    FEditRequested = true;
+    FEditMode = mode;
+    Pane(pane).OpenEditor(row);
+    // The pane never asked (an editor is open there already): the request
+    // is over. A refusal has ended it already.
+    if (FEditRequested)
+        EndEdit();
+}
+
+void TfrmVantrel::EndEdit()
+{
+    FEditMode = TEditMode::None;
+    FEditRequested = false;
+}
+
+std::optional<TEditStart> TfrmVantrel::lvEditing(TPaneSide pane, int row)
+{
+    TPaneView& view = Pane(pane);
+    if (row < 0 || row >= view.Pane().RowCount() || FBusy) {
+        EndEdit();
+        return std::nullopt;
+    }
+    const TFileInfo& info = view.Pane().RecordAt(row);
+    const TValueLines lines = ValueLinesOf(view.visualRect(view.Rows().index(row)), view.font());
+    FEditorPos = lines.TitleEditor;
+
+    std::optional<std::string> text;
+    if (FEditRequested) {
+        FEditRequested = false;
+        if (FEditMode == TEditMode::Title && info.HasTitle) {
+            text = info.Title;
+        } else if (FEditMode == TEditMode::FileName && pane == TPaneSide::Computer) {
+            FEditorPos = lines.NameEditor;
+            text = info.FileName;
+        }
+    } else if (lines.Title.contains(FClickPoint)) {
+        if (info.HasTitle) {
+            FEditMode = TEditMode::Title;
+            text = info.Title;
+        }
+    } else {
+        FEditorPos = lines.NameEditor;
+        if (lines.Name.contains(FClickPoint) && pane == TPaneSide::Computer) {
+            FEditMode = TEditMode::FileName;
+            text = info.FileName;
+        }
+    }
+    if (!text) {
+        EndEdit();
+        return std::nullopt;
+    }
+    return TEditStart{*text, FEditorPos};
+}
+
+void TfrmVantrel::lvEdited(TPaneSide pane, int row, const std::string& text)
+{
+    const TEditMode mode = FEditMode;
+    EndEdit();
+    if (row < 0 || row >= Pane(pane).Pane().RowCount())
+        return;
+    if (mode == TEditMode::Title)
+        CommitTitle(pane, row, text);
+    else if (mode == TEditMode::FileName && pane == TPaneSide::Computer)
+        CommitFileName(row, text);
+}
+
+void TfrmVantrel::CommitTitle(TPaneSide pane, int row, const std::string& text)
+{
+    TPaneView& view = Pane(pane);
+    TFileInfo& info = view.RecordForEdit(row);
+    const PSPTitle::SaveResult result = PSPTitle::WriteTitle(info.FullPath, text);
+    switch (result.status) {
+    case PSPTitle::SaveResult::Status::OpenFailed:
+        // The row shows the corrupted-data line from now on.
+        info.HasTitle = false;
+        ShowMessage(result.errorText, TMessageKind::Error);
+        break;
+    case PSPTitle::SaveResult::Status::SaveFailed:
+        ShowMessage(result.errorText, TMessageKind::Error);
+        break;
+    case PSPTitle::SaveResult::Status::Saved:
+        info.Title = text;
+        // A save changes the file's time and may change its size; a
+        // stale size would mislead the free-space test.
+        if (const auto status = platform::StatPath(info.FullPath)) {
+            info.WriteTime = FileTimeToDateTime(status->Modified);
+            info.Size = static_cast<double>(status->Size);
+        }
+        break;
+    }
+    view.RowChanged(row);
+    if (pane == TPaneSide::Computer)
+        UpdateSpaceWarning();
+}
+
+void TfrmVantrel::CommitFileName(int row, const std::string& text)
+{
+    TFileInfo& info = lvPC.RecordForEdit(row);
+    switch (RenameVideo(info, text)) {
+    case TRenameOutcome::Renamed:
+    case TRenameOutcome::NotRenamed:
+        break;
+    case TRenameOutcome::NameTaken:
+        ShowMessage(kNameTaken, TMessageKind::Plain);
+        break;
+    case TRenameOutcome::Failed:
+        ShowMessage(kRenameFailed, TMessageKind::Plain);
+        break;
+    }
+    lvPC.RowChanged(row);
+}

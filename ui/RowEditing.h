@@ -1,0 +1,29 @@
+#pragma once
+
+// The in-place editor of a pane's rows: a one-line editor over the value
+// after "Title: " or "Name: ". The pane's Editing hook decides whether it
+// opens, with what text and where; once open it stays pinned there
+// whatever asks it to move, so it never covers the label. Keys typed
+// into it reach the pane's key hook first.
+
+#include "ui/RowDelegate.h"
+
+class TPaneView;
+
+class TRowEditDelegate : public TRowDelegate {
+    Q_OBJECT
+public:
+    TRowEditDelegate(const TPaneModel& pane, TPaneView& view);
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TPaneView& FView;
+};
