@@ -303,6 +303,9 @@ void TPaneView::dropEvent(QDropEvent* event)
 
 void TPaneView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
+    // Closed now, deleted later: it no longer counts as open.
+    if (FEditor == editor)
+        FEditor = nullptr;
     QListView::closeEditor(editor, hint);
     if (Hooks.EditEnded)
         Hooks.EditEnded();
