@@ -191,7 +191,9 @@ private:
     std::string PathBoxText() const;
     void SetPathBoxText(const std::string& text);
     std::optional<std::string> WorkingFolderDrive() const;
-    void ReportReady() const;
+    // Tells a watching script (VANTREL_REPORT_READY set) that the window
+    // reached a resting point: "panes filled", "batch ended".
+    void ReportReady(const char* what) const;
     void RunLoadRequest(TLoadRequest request);
     TMessageButton AskToConnect();
 

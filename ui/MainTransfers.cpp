@@ -225,6 +225,7 @@ void TfrmVantrel::RunBatch(const std::function<TBatchResult()>& body, const std:
     if (!result.Stayed.empty())
         ShowMessage(StayedText(result.Stayed), TMessageKind::Error);
     ReplayDeviceEvents();
+    ReportReady("batch ended");
 }
 
 void TfrmVantrel::BeginBatch()
