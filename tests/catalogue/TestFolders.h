@@ -25,6 +25,8 @@ private:
 };
 
 void WriteFile(const std::string& path, const std::string& bytes);
+// True when anything is at `path` (a dangling link too).
+bool Exists(const std::string& path);
 std::string ReadFile(const std::string& path);
 // `size` bytes whose value depends on their position, so shifted or
 // repeated blocks do not compare equal.

@@ -7,15 +7,8 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace {
-
-bool Exists(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
 
 class VideoRename : public ::testing::Test {
 protected:

@@ -6,15 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 namespace {
-
-bool Exists(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
 
 TBatchItem HandheldVideo(const std::string& folder, int row, bool withThumb)
 {

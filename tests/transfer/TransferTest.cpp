@@ -10,17 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-bool Exists(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
 
 // One computer video with its thumbnail, as a scan records it.
 TBatchItem ComputerVideo(const std::string& folder, const std::string& name, std::size_t size, bool withThumb,

@@ -10,32 +10,18 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include <sys/stat.h>
-
 namespace {
 
-bool Exists(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
-class DragDropTest : public TUiTest {
+class DragDropTest : public THandheldUiTest {
 protected:
     void SetUp() override
     {
-        TUiTest::SetUp();
-        FComputer = MakeFolder("pc") + "/";
-        FDrive = MakeHandheld("psp");
-        FHandheld = FDrive + "/MP_ROOT/100MNV01/";
+        THandheldUiTest::SetUp();
         Put(TSampleFiles::Video("Trip"), FComputer, "trip.mp4");
         Put(TSampleFiles::RedThumbnail(), FComputer, "trip.THM");
-        Plug(FDrive);
-        FWindow = StartWindow(FComputer);
-        FWindow->Pane(TPaneSide::Computer).SelectRow(0);
+        Start();
+        Pane(TPaneSide::Computer).SelectRow(0);
     }
-
-    TPaneView& Pane(TPaneSide side) { return FWindow->Pane(side); }
 
     // Drops the computer pane's rows on the handheld pane and lets the
     // batch that follows the drop run.
@@ -48,10 +34,6 @@ protected:
         QApplication::processEvents();
     }
 
-    std::string FComputer;
-    std::string FDrive;
-    std::string FHandheld;
-    std::unique_ptr<TfrmVantrel> FWindow;
 };
 
 } // namespace

@@ -12,34 +12,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-#include <sys/stat.h>
-
 namespace {
 
-bool Exists(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
-class EditingTest : public TUiTest {
+class EditingTest : public THandheldUiTest {
 protected:
-    void SetUp() override
-    {
-        TUiTest::SetUp();
-        FComputer = MakeFolder("pc") + "/";
-        FDrive = MakeHandheld("psp");
-        FHandheld = FDrive + "/MP_ROOT/100MNV01/";
-    }
-
-    void Start()
-    {
-        Plug(FDrive);
-        FWindow = StartWindow(FComputer);
-    }
-
-    TPaneView& Pane(TPaneSide side) { return FWindow->Pane(side); }
-
     void SelectOnly(TPaneSide side, int row)
     {
         Pane(side).clearSelection();
@@ -73,10 +49,6 @@ protected:
                       nameLine ? layout.NameTop : layout.TitleTop);
     }
 
-    std::string FComputer;
-    std::string FDrive;
-    std::string FHandheld;
-    std::unique_ptr<TfrmVantrel> FWindow;
 };
 
 } // namespace

@@ -11,17 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-bool Exists(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
 
 bool IsRed(const TThumbnail& picture)
 {
@@ -29,22 +22,8 @@ bool IsRed(const TThumbnail& picture)
     return (pixel >> 24) == 0xFF && ((pixel >> 16) & 0xFF) > 0xC0 && ((pixel >> 8) & 0xFF) < 0x40;
 }
 
-class TransfersTest : public TUiTest {
+class TransfersTest : public THandheldUiTest {
 protected:
-    void SetUp() override
-    {
-        TUiTest::SetUp();
-        FComputer = MakeFolder("pc") + "/";
-        FDrive = MakeHandheld("psp");
-        FHandheld = FDrive + "/MP_ROOT/100MNV01/";
-    }
-
-    void Start()
-    {
-        Plug(FDrive);
-        FWindow = StartWindow(FComputer);
-    }
-
     void Select(TPaneSide pane, std::initializer_list<int> rows)
     {
         for (int row : rows)
@@ -112,10 +91,6 @@ protected:
         QApplication::sendEvent(&FWindow->Pane(TPaneSide::Computer), &press);
     }
 
-    std::string FComputer;
-    std::string FDrive;
-    std::string FHandheld;
-    std::unique_ptr<TfrmVantrel> FWindow;
 };
 
 } // namespace

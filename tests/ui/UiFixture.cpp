@@ -258,3 +258,17 @@ std::vector<std::string> Texts(const std::vector<TShownMessage>& messages)
         texts.push_back(message.Text);
     return texts;
 }
+
+void THandheldUiTest::SetUp()
+{
+    TUiTest::SetUp();
+    FComputer = MakeFolder("pc") + "/";
+    FDrive = MakeHandheld("psp");
+    FHandheld = FDrive + "/MP_ROOT/100MNV01/";
+}
+
+void THandheldUiTest::Start()
+{
+    Plug(FDrive);
+    FWindow = StartWindow(FComputer);
+}

@@ -103,3 +103,17 @@ private:
 };
 
 std::vector<std::string> Texts(const std::vector<TShownMessage>& messages);
+
+// A window over a computer folder "pc" and a handheld "psp" that Start()
+// plugs in first.
+class THandheldUiTest : public TUiTest {
+protected:
+    void SetUp() override;
+    void Start();
+    TPaneView& Pane(TPaneSide side) { return FWindow->Pane(side); }
+
+    std::string FComputer;  // with trailing '/'
+    std::string FDrive;     // the handheld's mount point
+    std::string FHandheld;  // its video folder, with trailing '/'
+    std::unique_ptr<TfrmVantrel> FWindow;
+};
