@@ -221,6 +221,15 @@ void TPaneView::keyPressEvent(QKeyEvent* event)
 {
     if (Hooks.KeyDown)
         Hooks.KeyDown(*event);
+    // Shift+F10 asks for the menu as the Menu key does (the toolkit turns
+    // only the Menu key into a menu request).
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        const QModelIndex focused = currentIndex();
+        if (Hooks.ContextMenu)
+            Hooks.ContextMenu(focused.isValid() ? focused.row() : -1);
+        event->accept();
+        return;
+    }
     QListView::keyPressEvent(event);
 }
 
@@ -256,6 +265,10 @@ void TPaneView::startDrag(Qt::DropActions)
     QDrag drag(this);
     drag.setMimeData(data);
     const Qt::DropAction action = copies ? Qt::CopyAction : Qt::MoveAction;
+    // Over a pane that takes the rows, a copy shows the program's own
+    // copy-drag pointer.
+    if (copies && !FCopyCursor.pixmap().isNull())
+        drag.setDragCursor(FCopyCursor.pixmap(), Qt::CopyAction);
     drag.exec(action, action);
     if (Hooks.DragEnded)
         Hooks.DragEnded();

@@ -5,6 +5,7 @@
 
 #include "tests/catalogue/TestFolders.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QMimeData>
@@ -102,6 +103,13 @@ TEST_F(DragDropTest, MenusOpenOnlyOnAFocusedRowAndNeverWhileBusy)
     EXPECT_FALSE(openedWhileBusy);
 
     FWindow->lvItemContextMenu(TPaneSide::Computer, 0);
+    EXPECT_TRUE(menu.isVisible());
+    menu.close();
+
+    // From the keyboard: Shift+F10 on the row that has the focus mark.
+    Pane(TPaneSide::Computer).setCurrentIndex(Pane(TPaneSide::Computer).Rows().index(0));
+    QKeyEvent shiftF10(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
+    QApplication::sendEvent(&Pane(TPaneSide::Computer), &shiftF10);
     EXPECT_TRUE(menu.isVisible());
     menu.close();
 }
