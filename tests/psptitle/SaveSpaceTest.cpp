@@ -46,8 +46,9 @@ TEST_P(RepeatedSaves, DeadSpaceStaysBelowOneMovieBoxAndSixtyFourKibibytes)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, RepeatedSaves, testing::Values("HandheldMovieLast", "HandheldMovieFirst", "QuickTimeMovieLast"),
-                         testing::PrintToStringParamName());
+INSTANTIATE_TEST_SUITE_P(Layouts, RepeatedSaves, testing::Values(std::string("HandheldMovieLast"), std::string("HandheldMovieFirst"),
+                                         std::string("QuickTimeMovieLast")),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 
 TEST(MovieFirst, StaysFirstWhileTheTitleFitsItsPlace)
 {

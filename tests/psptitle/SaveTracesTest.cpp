@@ -112,8 +112,8 @@ TEST_P(Traces, SaveKilledByTheFileSizeLimit)
     expectReadAsPlayersAndCleared(video_, original_);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, Traces, testing::Values("HandheldMovieLast", "HandheldMovieFirst"),
-                         testing::PrintToStringParamName());
+INSTANTIATE_TEST_SUITE_P(Layouts, Traces, testing::Values(std::string("HandheldMovieLast"), std::string("HandheldMovieFirst")),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 
 // Both ends of a pipe, closed when it goes.
 class Pipe {
