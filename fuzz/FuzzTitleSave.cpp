@@ -1,8 +1,9 @@
 // Opens arbitrary bytes and saves several titles into them in a row,
 // opening the file again after each save. A save that succeeds must read
-// back its title from a file that still opens, and may leave no more dead
-// space than the input had plus one movie box and 64 KiB; a save that
-// fails must leave every byte as it was.
+// back its title from a file that still opens, may leave no more dead
+// space than the input had plus one movie box and 64 KiB, and must keep
+// every other box (the media data above all) byte for byte in its place;
+// a save that fails must leave every byte as it was.
 
 #include "psptitle/FileLayout.h"
 #include "psptitle/FileSpace.h"
@@ -36,6 +37,7 @@ std::u16string titleFrom(const std::uint8_t* data, std::size_t size, std::size_t
 struct Room {
     std::uint64_t dead = 0;
     std::uint64_t movie = 0;
+    std::vector<psptitle::Span> kept;   // boxes a save must not touch
 };
 
 // How the file at `path` uses its space; it opened, so its layout reads.
@@ -44,9 +46,24 @@ Room roomOf(psptitle::MemoryStorage& storage)
     std::unique_ptr<psptitle::FileAccess> file;
     if (storage.openForReading(path, file) != 0)
         std::abort();
-    const psptitle::FileSpace space =
-        psptitle::mapFileSpace(psptitle::readFileLayout(*file, storage.contents(path).size()));
-    return {space.deadBytes(), space.live.size};
+    const psptitle::FileLayout layout = psptitle::readFileLayout(*file, storage.contents(path).size());
+    const psptitle::FileSpace space = psptitle::mapFileSpace(layout);
+    Room room{space.deadBytes(), space.live.size, {}};
+    for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
+        if (!layout.isDead(i) && i != *layout.movie)
+            room.kept.push_back({layout.boxes[i].offset, layout.boxes[i].end()});
+    }
+    return room;
+}
+
+bool keptInPlace(const Room& room, const psptitle::MemoryStorage::Bytes& before,
+                 const psptitle::MemoryStorage::Bytes& after)
+{
+    return std::all_of(room.kept.begin(), room.kept.end(), [&](const psptitle::Span& box) {
+        return box.end <= after.size() && std::equal(before.begin() + static_cast<std::ptrdiff_t>(box.begin),
+                                                     before.begin() + static_cast<std::ptrdiff_t>(box.end),
+                                                     after.begin() + static_cast<std::ptrdiff_t>(box.begin));
+    });
 }
 
 } // namespace
@@ -60,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TitleLib* lib = TitleLibCreateWithStorage(std::move(owned));
     if (TitleLibOpen(lib, path.c_str()) != 0) {
         const Room start = roomOf(storage);
+        const psptitle::MemoryStorage::Bytes original = storage.contents(path);
         for (std::size_t which = 0; which < savesPerInput; ++which) {
             const std::u16string title = titleFrom(data, size, which);
             const psptitle::MemoryStorage::Bytes before = storage.contents(path);
@@ -74,7 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (TitleLibOpen(lib, path.c_str()) == 0 || std::u16string(TitleLibGetTitle(lib)) != title)
                 std::abort();
             const Room now = roomOf(storage);
-            if (now.dead > start.dead + std::max(start.movie, now.movie) + slack)
+            if (now.dead > start.dead + std::max(start.movie, now.movie) + slack ||
+                !keptInPlace(start, original, storage.contents(path)))
                 std::abort();
         }
     }

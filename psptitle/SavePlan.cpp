@@ -16,6 +16,13 @@ bool holds(std::uint64_t room, std::uint64_t size)
     return room == size || room >= size + compactHeaderSize;
 }
 
+// The same for a dead span that is first made one 'free' box, whose size
+// must fit the 32-bit size field.
+bool spanHolds(const Span& span, std::uint64_t size)
+{
+    return holds(span.size(), size) && span.size() <= std::numeric_limits<std::uint32_t>::max();
+}
+
 ByteVector freeHeader(std::uint64_t size)
 {
     if (size > std::numeric_limits<std::uint32_t>::max())
@@ -48,7 +55,7 @@ public:
             intoDeadRun(*slot);
         else if (space_.liveInTail())
             atTail();
-        else if (const Span home = liveHome(); holds(home.size(), movie_.size()))
+        else if (const Span home = liveHome(); spanHolds(home, movie_.size()))
             backIntoLiveHome(home);
         else
             toTail();
@@ -72,8 +79,7 @@ private:
     std::optional<DeadRun> firstDeadRunHolding() const
     {
         for (const DeadRun& run : space_.runs) {
-            if (run.span.end <= space_.tailStart && holds(run.span.size(), movie_.size()) &&
-                run.span.size() <= std::numeric_limits<std::uint32_t>::max())
+            if (run.span.end <= space_.tailStart && spanHolds(run.span, movie_.size()))
                 return run;
         }
         return std::nullopt;
@@ -144,8 +150,7 @@ private:
             truncate(live.end());   // what an interrupted save left
         // Everything from the tail's start to the live box is one dead run.
         const auto before = space_.runBeforeLive();
-        if (before && holds(before->span.size(), movie_.size()) &&
-            before->span.size() <= std::numeric_limits<std::uint32_t>::max()) {
+        if (before && spanHolds(before->span, movie_.size())) {
             fill(before->span, before->oneFreeBox);
             durableNow();
             truncate(start + movie_.size());
