@@ -4,7 +4,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 // jpeglib.h needs size_t and FILE declared before it.
@@ -188,20 +187,13 @@ bool DecodeInto(DecodeSession& session, std::FILE* file, int width, int height, 
     return true;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 } // namespace
 
-bool DecodeJpegFile(const std::string& path, int width, int height, std::span<std::uint32_t> pixels)
+bool DecodeJpegStream(std::FILE* file, int width, int height, std::span<std::uint32_t> pixels)
 {
-    if (width <= 0 || height <= 0 || pixels.size() != std::size_t(width) * std::size_t(height))
-        return false;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rbe"));
-    if (!file)
+    if (file == nullptr || width <= 0 || height <= 0 || pixels.size() != std::size_t(width) * std::size_t(height))
         return false;
     DecodeSession session;
     DecodeBuffers buffers;
-    return DecodeInto(session, file.get(), width, height, pixels.data(), buffers);
+    return DecodeInto(session, file, width, height, pixels.data(), buffers);
 }

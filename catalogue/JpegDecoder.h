@@ -4,10 +4,10 @@
 // that a picture of several megapixels costs little more than a small one.
 
 #include <cstdint>
+#include <cstdio>
 #include <span>
-#include <string>
 
-// Decodes the JPEG file at `path` and stretches it to exactly width x
+// Decodes the JPEG read from `file` and stretches it to exactly width x
 // height, aspect not kept, into `pixels` (width * height of them, row by
 // row from the top, each 0xFFRRGGBB). It decodes at the smallest DCT scale
 // (1/8 .. 8/8) that is not below width x height, then takes the nearest
@@ -19,4 +19,5 @@
 // bytes end before its end marker), or would need an unreasonable amount of memory or scans; the
 // pixels are then unspecified. libjpeg's messages are swallowed: nothing
 // is printed, nothing aborts.
-[[nodiscard]] bool DecodeJpegFile(const std::string& path, int width, int height, std::span<std::uint32_t> pixels);
+// The caller opens and closes the file.
+[[nodiscard]] bool DecodeJpegStream(std::FILE* file, int width, int height, std::span<std::uint32_t> pixels);

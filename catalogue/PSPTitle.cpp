@@ -31,6 +31,13 @@ TitleLib* handle()
     return slot.get();
 }
 
+// The name the library puts in front of its texts.
+std::string fileNameOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 std::string takeErrorText(TitleLib* lib)
 {
     std::string text = TitleLibErrorText(lib);
@@ -71,14 +78,19 @@ std::optional<std::string> ReadTitle(const std::string& path, std::string& error
 
 SaveResult WriteTitle(const std::string& path, const std::string& title)
 {
+    // A title that would not reach the file exactly is refused before the
+    // file is even opened.
+    std::string problem;
+    const std::optional<std::u16string> wide = psptitle::strictUtf8ToUtf16(title, problem);
+    if (!wide)
+        return {SaveResult::Status::Refused, fileNameOf(path) + ": " + problem + "; the title was not saved"};
     TitleLib* lib = handle();
     if (lib == nullptr)
         return {SaveResult::Status::OpenFailed, path + ": not enough memory for the title library"};
     if (TitleLibOpen(lib, path.c_str()) == 0)
         return {SaveResult::Status::OpenFailed, takeErrorText(lib)};
     SaveResult result;
-    const std::u16string wide = psptitle::utf8ToUtf16(title);
-    if (TitleLibSetTitle(lib, wide.c_str()) == 0 || TitleLibSave(lib) == 0)
+    if (TitleLibSetTitle(lib, wide->c_str()) == 0 || TitleLibSave(lib) == 0)
         result = {SaveResult::Status::SaveFailed, takeErrorText(lib)};
     TitleLibClose(lib);
     return result;

@@ -22,13 +22,15 @@ std::optional<std::string> ReadTitle(const std::string& path);
 std::optional<std::string> ReadTitle(const std::string& path, std::string& errorText);
 
 struct SaveResult {
-    enum class Status { Saved, OpenFailed, SaveFailed };
+    // Refused: the title is not valid UTF-8 or holds a NUL; the file was
+    // not touched.
+    enum class Status { Saved, Refused, OpenFailed, SaveFailed };
     Status status = Status::Saved;
     std::string errorText;  // the library's one-line text naming the file
     bool ok() const { return status == Status::Saved; }
 };
 
-// Stores `title` in the video at `path`.
+// Stores `title` (UTF-8) in the video at `path`.
 [[nodiscard]] SaveResult WriteTitle(const std::string& path, const std::string& title);
 
 } // namespace PSPTitle

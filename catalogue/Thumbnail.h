@@ -21,5 +21,6 @@ struct TThumbnail {
 };
 
 // Decodes a JPEG thumbnail file and stretches it to 75 x 60.
-// nullopt when the file is missing or not a decodable JPEG.
+// nullopt when the file is missing, not a regular file, larger than
+// 16 MiB (then it is not read at all) or not a decodable JPEG.
 std::optional<TThumbnail> DecodeThumbnail(const std::string& path);

@@ -59,7 +59,36 @@ private:
     ByteVector block_;
 };
 
+bool isFreeSpace(FourCC type)
+{
+    return type == fourCC("free") || type == fourCC("skip");
+}
+
+// Whether `header`, the bytes left at the end of the file after the live
+// movie box (at most maxHeaderSize of them), starts a box that a save of
+// ours was cut off while writing: too short for a header, or a movie or
+// free box that states more bytes than remain. Media data cut off like
+// that is a damaged copy, not a save's trace, and stays an error.
+bool isCutOffTrace(ByteView header, std::uint64_t remaining)
+{
+    if (header.size() < 8)
+        return true;
+    const FourCC type = readU32(header, 4);
+    if (type != fourCC("moov") && !isFreeSpace(type))
+        return false;
+    const std::uint32_t compactSize = readU32(header, 0);
+    if (compactSize == 1)
+        return header.size() < 16 || readU64(header, 8) > remaining;
+    return compactSize > remaining;
+}
+
 } // namespace
+
+bool FileLayout::isDead(std::size_t index) const
+{
+    const Box& box = boxes[index];
+    return isFreeSpace(box.type) || (box.type == fourCC("moov") && movie && index > *movie);
+}
 
 ByteVector readExactly(FileAccess& file, std::uint64_t offset, std::size_t size)
 {
@@ -83,8 +112,13 @@ FileLayout readFileLayout(FileAccess& file, std::uint64_t fileSize)
         const ByteVector header = window.read(at, wanted);
         if (at == 0 && (header.size() < 8 || !canStartVideo(readU32(header, 4))))
             throw Problem("the file is not an MP4 video");
+        if (layout.movie && isCutOffTrace(header, fileSize - at)) {
+            layout.cutOffAt = at;
+            break;
+        }
+        // QuickTime may end a file with a few zero bytes.
         if (header.size() < 8 && std::all_of(header.begin(), header.end(), [](std::byte b) { return b == std::byte{0}; })) {
-            layout.strayTail = true;
+            layout.cutOffAt = at;
             break;
         }
         if (layout.boxes.size() >= maxTopLevelBoxes)

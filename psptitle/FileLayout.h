@@ -12,6 +12,8 @@
 
 namespace psptitle {
 
+// The first movie box of a file is the live one, as players read it; a
+// later one is what an interrupted save left behind.
 struct FileLayout {
     std::uint64_t fileSize = 0;
     std::vector<Box> boxes;                 // top-level boxes, headers only
@@ -19,13 +21,21 @@ struct FileLayout {
     std::size_t movieCount = 0;
     bool fragmented = false;                // has 'moof' boxes
     bool handheldBrand = false;             // 'ftyp' names the brand MSNV
-    bool strayTail = false;                 // bytes too few for a box at the end
+    // Where bytes start that no box holds, after the live movie box: a
+    // header too short to read, or a movie or free box that the end of the
+    // file cuts off. Players stop reading there; it is what a save that was
+    // killed while it appended leaves, and the next save removes it.
+    std::optional<std::uint64_t> cutOffAt;
 
     [[nodiscard]] const Box& movieBox() const { return boxes[*movie]; }
+    // Whether the box holds nothing a player reads: free space, or a movie
+    // box after the live one.
+    [[nodiscard]] bool isDead(std::size_t index) const;
 };
 
 // Walks the top-level boxes of `file`, which holds `fileSize` bytes.
-// Throws Problem on a damaged header or when there is no movie box.
+// Throws Problem on a damaged header or when there is no movie box; past
+// the live movie box, a cut-off trailing box is recorded, not refused.
 FileLayout readFileLayout(FileAccess& file, std::uint64_t fileSize);
 
 // Reads exactly `size` bytes at `offset`, or throws Problem.

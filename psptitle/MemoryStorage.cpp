@@ -56,6 +56,9 @@ public:
         return 0;
     }
 
+    // One process, one handle at a time: nothing to keep apart.
+    int lock(bool) override { return 0; }
+
 private:
     MemoryStorage::Entry& entry_;
 };

@@ -165,8 +165,11 @@ ByteVector applySplices(ByteView movie, std::vector<Splice> splices)
 ByteVector renderRetitledMovie(ByteView movie, const Box& movieBox, const TitlePlaces& places,
                                std::u16string_view title)
 {
+    // The limit is in UTF-16 units; the user counts characters, and a
+    // character beyond the basic plane takes two units.
     if (title.size() > maxTitleUnits)
-        throw Problem("the title is too long (at most " + std::to_string(maxTitleUnits) + " characters)");
+        throw Problem("the title is too long (" + std::to_string(characterCount(title)) + " characters; at most " +
+                      std::to_string(charactersFitting(title, maxTitleUnits)) + " of these fit)");
     std::vector<Splice> splices;
     addHandheldEdits(splices, movieBox, places, title);
     addStandardEdits(splices, movieBox, places, title);

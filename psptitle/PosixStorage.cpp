@@ -3,13 +3,21 @@
 #include "psptitle/Storage.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace psptitle {
 namespace {
+
+// A save holds its lock for milliseconds; one held this long belongs to a
+// process that hangs, and the user hears of it rather than waits forever.
+constexpr auto lockPatience = std::chrono::seconds(10);
+constexpr auto lockRetryPause = std::chrono::milliseconds(5);
 
 int lastError()
 {
@@ -76,6 +84,24 @@ public:
         identity.size = static_cast<std::uint64_t>(facts.st_size);
         identity.modifiedSeconds = facts.st_mtim.tv_sec;
         identity.modifiedNanoseconds = facts.st_mtim.tv_nsec;
+        return 0;
+    }
+
+    // flock rather than fcntl locks: those vanish when any descriptor of
+    // the file in this process is closed, and the library opens the file
+    // again to read it back while the lock must hold.
+    int lock(bool exclusive) override
+    {
+        const int kind = exclusive ? LOCK_EX : LOCK_SH;
+        const auto giveUpAt = std::chrono::steady_clock::now() + lockPatience;
+        while (::flock(descriptor_, kind | LOCK_NB) != 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= giveUpAt)
+                return lastError();
+            struct timespec pause {0, std::chrono::nanoseconds(lockRetryPause).count()};
+            ::nanosleep(&pause, nullptr);
+        }
         return 0;
     }
 

@@ -47,6 +47,11 @@ public:
     [[nodiscard]] virtual int flush() = 0;
     [[nodiscard]] virtual int truncate(std::uint64_t size) = 0;
     [[nodiscard]] virtual int identify(FileIdentity& identity) = 0;
+    // Takes an advisory lock on the whole file that lasts until the file is
+    // closed: an exclusive one keeps every other saver out, a shared one
+    // only other savers. Waits a few seconds for a lock another process
+    // holds, then gives up with EWOULDBLOCK.
+    [[nodiscard]] virtual int lock(bool exclusive) = 0;
 };
 
 // Opens files by path.

@@ -67,7 +67,55 @@ char32_t nextCodePoint(std::string_view text, std::size_t& at)
     return point;
 }
 
+// Whether the unit at `at` starts a surrogate pair.
+bool startsPair(std::u16string_view text, std::size_t at)
+{
+    return isHighSurrogate(text[at]) && at + 1 < text.size() && isLowSurrogate(text[at + 1]);
+}
+
 } // namespace
+
+std::optional<std::u16string> strictUtf8ToUtf16(std::string_view text, std::string& problem)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t start = at;
+        if (text.substr(at, 2) == std::string_view("\xC0\x80", 2)) {
+            problem = "the title holds an encoded NUL character (bytes C0 80)";
+            return std::nullopt;
+        }
+        const char32_t point = nextCodePoint(text, at);
+        // A replacement character typed as such is three bytes long.
+        if (point == replacement && text.substr(start, at - start) != "\xEF\xBF\xBD") {
+            problem = "the title is not valid UTF-8 (at byte " + std::to_string(start + 1) + ")";
+            return std::nullopt;
+        }
+        if (point == 0) {
+            problem = "the title holds a NUL character";
+            return std::nullopt;
+        }
+        appendUtf16(out, point);
+    }
+    return out;
+}
+
+std::size_t characterCount(std::u16string_view text)
+{
+    return charactersFitting(text, text.size());
+}
+
+std::size_t charactersFitting(std::u16string_view text, std::size_t units)
+{
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++characters) {
+        const std::size_t width = startsPair(text, at) ? 2 : 1;
+        if (at + width > units)
+            break;
+        at += width;
+    }
+    return characters;
+}
 
 std::u16string utf8ToUtf16(std::string_view text)
 {
@@ -84,7 +132,7 @@ std::string utf16ToUtf8(std::u16string_view text)
     out.reserve(text.size());
     for (std::size_t at = 0; at < text.size(); ++at) {
         char32_t unit = text[at];
-        if (isHighSurrogate(unit) && at + 1 < text.size() && isLowSurrogate(text[at + 1])) {
+        if (startsPair(text, at)) {
             unit = 0x10000 + ((unit - 0xD800) << 10) + (text[at + 1] - 0xDC00);
             ++at;
         } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {

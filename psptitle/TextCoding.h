@@ -6,6 +6,7 @@
 
 #include "psptitle/Bytes.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,16 @@ namespace psptitle {
 
 std::u16string utf8ToUtf16(std::string_view text);
 std::string utf16ToUtf8(std::u16string_view text);
+
+// Text typed by a user, which must reach the file exactly: nullopt, with
+// `problem` saying what is wrong in a few words, when it is not valid
+// UTF-8 or holds a NUL (also the "modified UTF-8" NUL, bytes C0 80).
+std::optional<std::u16string> strictUtf8ToUtf16(std::string_view text, std::string& problem);
+
+// Characters (code points) in `text`, a surrogate pair counting once.
+std::size_t characterCount(std::u16string_view text);
+// How many characters of `text` fit in `units` UTF-16 units.
+std::size_t charactersFitting(std::u16string_view text, std::size_t units);
 
 // Text stored as big-endian UTF-16 up to the first NUL unit (or the end).
 std::u16string decodeUtf16BigEndian(ByteView bytes);

@@ -1,9 +1,10 @@
 #include "psptitle/TitleDocument.h"
 
 #include "psptitle/BoxReader.h"
-#include "psptitle/MovieReplacement.h"
+#include "psptitle/FileSpace.h"
 #include "psptitle/MovieRewriter.h"
 #include "psptitle/Problem.h"
+#include "psptitle/SaveRunner.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -54,17 +55,22 @@ std::unique_ptr<TitleDocument::State> TitleDocument::read() const
     std::unique_ptr<FileAccess> file;
     if (const int error = storage_.openForReading(path_, file); error != 0)
         cannotOpen(error);
+    return readFrom(*file);
+}
+
+std::unique_ptr<TitleDocument::State> TitleDocument::readFrom(FileAccess& file)
+{
     auto state = std::make_unique<State>();
-    if (const int error = file->identify(state->identity); error != 0)
+    if (const int error = file.identify(state->identity); error != 0)
         cannotOpen(error);
     if (state->identity.size == 0)
         throw Problem("the file is empty");
 
-    state->layout = readFileLayout(*file, state->identity.size);
+    state->layout = readFileLayout(file, state->identity.size);
     const Box& movieInFile = state->layout.movieBox();
     if (movieInFile.size > maxMovieSize)
         throw Problem("the movie box is too large to be real");
-    state->movieBytes = readExactly(*file, movieInFile.offset, static_cast<std::size_t>(movieInFile.size));
+    state->movieBytes = readExactly(file, movieInFile.offset, static_cast<std::size_t>(movieInFile.size));
 
     state->movie = movieInFile;
     state->movie.offset = 0;
@@ -78,40 +84,60 @@ void TitleDocument::checkEditable() const
 {
     if (state_->layout.fragmented || state_->movie.child(fourCC("mvex")) != nullptr)
         throw Problem("the video is fragmented; its title cannot be saved");
-    if (state_->layout.movieCount > 1)
-        throw Problem("the file has more than one movie box; its title cannot be saved");
-    // A new movie box goes after the last byte; stray bytes before it would
-    // be read as the start of a box and hide it.
-    if (state_->layout.strayTail)
-        throw Problem("the file has stray bytes after its last box; its title cannot be saved");
-    const Box& last = state_->layout.boxes.back();
-    if (last.sizeForm == SizeForm::ToEnd && last.type != fourCC("moov"))
-        throw Problem("the file's last box does not state its size; its title cannot be saved");
 }
 
-std::unique_ptr<FileAccess> TitleDocument::openUnchangedForWriting()
+std::unique_ptr<FileAccess> TitleDocument::openForWriting() const
 {
     const PathFacts facts = storage_.inspect(path_);
     if (facts.error == ENOENT)
         throw Problem("the file is no longer there; the title was not saved");
-    if (facts.error == 0 && facts.isRegular && !facts.writable)
-        throw Problem("the file is read-only; the title was not saved");
     if (storage_.onReadOnlyMedium(path_))
         throw Problem("the medium is read-only; the title was not saved");
+    if (facts.error == 0 && facts.isRegular && !facts.writable)
+        throw Problem("the file is read-only; the title was not saved");
     std::unique_ptr<FileAccess> file;
     if (const int error = storage_.openForWriting(path_, file); error != 0) {
         if (error == ENOENT)
             throw Problem("the file is no longer there; the title was not saved");
         if (error == EROFS)
             throw Problem("the medium is read-only; the title was not saved");
+        // The file's permissions let someone write it, just not this user.
         if (error == EACCES || error == EPERM)
-            throw Problem("the file is read-only; the title was not saved");
+            throw Problem("permission denied; the title was not saved");
         throw Problem("the file cannot be opened for writing (" + systemText(error) + ")");
     }
-    FileIdentity now;
-    if (const int error = file->identify(now); error != 0)
-        throw Problem("the file cannot be examined (" + systemText(error) + ")");
-    if (!(now == state_->identity))
+    return file;
+}
+
+std::unique_ptr<FileAccess> TitleDocument::openUnchanged(bool toWrite) const
+{
+    std::unique_ptr<FileAccess> file;
+    if (toWrite) {
+        file = openForWriting();
+    } else if (const int error = storage_.openForReading(path_, file); error != 0) {
+        if (error == ENOENT)
+            throw Problem("the file is no longer there; the title was not saved");
+        cannotOpen(error);
+    }
+    if (const int error = file->lock(toWrite); error != 0) {
+        if (error == EWOULDBLOCK)
+            throw Problem("another program is saving a title into the file; the title was not saved");
+        // A medium without locks (some network shares) still takes saves;
+        // the check below still refuses a file changed since it was read.
+        if (error != ENOLCK && error != EOPNOTSUPP && error != ENOSYS && error != EINVAL)
+            throw Problem("the file cannot be locked (" + systemText(error) + ")");
+    }
+    // The time stamp alone misses a change within its resolution (two
+    // seconds on the handheld's medium), so the boxes are compared too.
+    const std::unique_ptr<State> now = readFrom(*file);
+    const State& then = *state_;
+    const auto sameBoxes = [](const FileLayout& a, const FileLayout& b) {
+        return a.cutOffAt == b.cutOffAt &&
+               std::equal(a.boxes.begin(), a.boxes.end(), b.boxes.begin(), b.boxes.end(), [](const Box& x, const Box& y) {
+                   return x.offset == y.offset && x.size == y.size && x.type == y.type;
+               });
+    };
+    if (!(now->identity == then.identity) || now->movieBytes != then.movieBytes || !sameBoxes(now->layout, then.layout))
         throw Problem("the file changed since it was opened; the title was not saved");
     return file;
 }
@@ -123,20 +149,21 @@ void TitleDocument::save(const std::u16string& title)
     const State& old = *state_;
     const ByteVector newMovie = renderRetitledMovie(old.movieBytes, old.movie, old.places, title);
     checkRendered(newMovie, title);
-    std::unique_ptr<FileAccess> file = openUnchangedForWriting();
-    replaceMovieBox(*file, old.identity.size, old.layout.movieBox(), old.movieBytes, newMovie);
+    const FileSpace space = mapFileSpace(old.layout);
+    const bool nothingToWrite = newMovie == old.movieBytes && !space.traces;
+    const SavePlan plan = nothingToWrite ? SavePlan{} : planSave(space, newMovie);
+    const std::unique_ptr<FileAccess> file = openUnchanged(!nothingToWrite);
+    if (nothingToWrite)
+        return;
+    runSavePlan(*file, old.identity.size, plan);
     std::unique_ptr<State> saved;
     try {
-        saved = read();
+        saved = readFrom(*file);
     } catch (const Problem&) {
     }
-    if (!saved || saved->title != title) {
-        // The checks above should make this impossible; should they miss a
-        // case, the file goes back to what it was rather than stay broken.
-        if (restoreMovieBox(*file, old.identity.size, old.layout.movieBox(), old.movieBytes) != 0)
-            throw Problem("the saved title does not read back, and the file could not be put back");
-        throw Problem("the saved title does not read back; the file was put back as it was");
-    }
+    // The checks above should make this impossible.
+    if (!saved || saved->title != title)
+        throw Problem("the saved title does not read back");
     state_ = std::move(saved);
 }
 

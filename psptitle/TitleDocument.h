@@ -25,7 +25,10 @@ public:
     [[nodiscard]] const std::u16string& title() const { return state_->title; }
 
     // Stores `title` in the file and reads the file again. Throws Problem;
-    // the file is then unchanged.
+    // the file then holds the old title. Saves of one file are kept apart
+    // by a lock; a file that changed since it was read is refused. A save
+    // of the title the file holds writes nothing (unless an interrupted
+    // save left traces to clear).
     void save(const std::u16string& title);
 
 private:
@@ -41,8 +44,12 @@ private:
     };
 
     [[nodiscard]] std::unique_ptr<State> read() const;
+    [[nodiscard]] static std::unique_ptr<State> readFrom(FileAccess& file);
     void checkEditable() const;
-    std::unique_ptr<FileAccess> openUnchangedForWriting();
+    [[nodiscard]] std::unique_ptr<FileAccess> openForWriting() const;
+    // Opens the file, locks it (exclusively to write) and checks that it is
+    // still what was read.
+    [[nodiscard]] std::unique_ptr<FileAccess> openUnchanged(bool toWrite) const;
 
     Storage& storage_;
     std::string path_;

@@ -26,8 +26,11 @@ TitleLib* TitleLibCreate(void);
 int TitleLibOpen(TitleLib* lib, const char* path);
 
 /* Stores the title given to TitleLibSetTitle (else the title read) in the
- * open file, crash-safely: after a failure the file is unchanged, after a
- * crash it holds the old or the new title. */
+ * open file, crash-safely: after a failure the file holds the old title,
+ * after a crash the old or the new one, and it always takes the next save.
+ * Saves of one file wait for each other (an advisory lock); a file changed
+ * since it was opened is refused. The media data is never written, and a
+ * save of the title the file holds writes nothing. */
 int TitleLibSave(TitleLib* lib);
 
 /* The title the next TitleLibSave stores. Fails when no file is open. */

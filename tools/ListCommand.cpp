@@ -8,8 +8,10 @@
 // has-title and no-thumb are 1 or 0, sizes are bytes, and with --thumbs
 // the last column says whether the thumbnail decodes ("ok") or the row
 // shows the placeholder ("placeholder"). In texts a backslash is written
-// as \\, a tab as \t, a newline as \n and a carriage return as \r, so
-// every video stays one line of exactly these columns.
+// as \\, a tab as \t, a newline as \n, a carriage return as \r and every
+// other control character (U+0000..U+001F, U+007F) as \xHH, so every
+// video stays one line of exactly these columns and no title or name can
+// send control codes to a terminal.
 
 #include "tools/Commands.h"
 
@@ -30,7 +32,14 @@ namespace {
 const char* const Usage = "usage: vantrel-tool list FOLDER [--thumbs]\n"
                           "  one tab-separated line per video: has-title, title, file name, size,\n"
                           "  write time, thumbnail path, thumbnail size, no-thumb [, ok|placeholder];\n"
-                          "  in texts \\ is written \\\\, tab \\t, newline \\n, carriage return \\r\n";
+                          "  in texts \\ is written \\\\, tab \\t, newline \\n, carriage return \\r,\n"
+                          "  other control characters \\xHH\n";
+
+std::string hexEscape(unsigned char byte)
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    return {'\\', 'x', digits[byte >> 4], digits[byte & 0xF]};
+}
 
 std::string escaped(const std::string& text)
 {
@@ -42,7 +51,12 @@ std::string escaped(const std::string& text)
         case '\t': out += "\\t"; break;
         case '\n': out += "\\n"; break;
         case '\r': out += "\\r"; break;
-        default: out += c; break;
+        default:
+            if (const auto byte = static_cast<unsigned char>(c); byte < 0x20 || byte == 0x7F)
+                out += hexEscape(byte);
+            else
+                out += c;
+            break;
         }
     }
     return out;

@@ -1,5 +1,8 @@
 // vantrel-tool title FILE [NEW-TITLE]: prints or sets a video's title, so
-// people with many videos can title them from a script.
+// people with many videos can title them from a script. The title is
+// printed exactly as stored, followed by a newline, so a script gets the
+// very text back (unlike `list`, which escapes control characters). A new
+// title must be valid UTF-8 without NUL; otherwise nothing is written.
 
 #include "tools/Commands.h"
 
@@ -29,6 +32,10 @@ int runTitleCommand(int argc, char** argv)
         std::fprintf(stderr, "%s\n", errorText.c_str());
         return 1;
     }
-    std::printf("%s\n", title->c_str());
+    const std::string line = *title + '\n';
+    if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fflush(stdout) != 0) {
+        std::perror("vantrel-tool: standard output");
+        return 1;
+    }
     return 0;
 }

@@ -140,6 +140,7 @@ private:
         int flush() override { return real_->flush(); }
         int truncate(std::uint64_t size) override { return real_->truncate(size); }
         int identify(psptitle::FileIdentity& identity) override { return real_->identify(identity); }
+        int lock(bool exclusive) override { return real_->lock(exclusive); }
 
     private:
         std::unique_ptr<psptitle::FileAccess> real_;

@@ -2,6 +2,8 @@
 
 #include "tests/catalogue/TestFolders.h"
 
+#include "catalogue/PSPTitle.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -116,6 +118,24 @@ TEST_F(ListCommand, TabsNewlinesAndBackslashesInNamesAreEscaped)
     ASSERT_EQ(listing.size(), 1u);
     EXPECT_EQ(listing.begin()->first, "a\\tb\\nc\\\\d.mp4");
     EXPECT_EQ(listing.begin()->second.size(), 8u);
+}
+
+// A title or a name can never send control codes to the terminal.
+TEST_F(ListCommand, ControlCharactersInTitlesAndNamesAreEscaped)
+{
+    const std::string video = Videos / "bell\a\x1f.MP4";
+    CopyBytes(HandheldVideo(), video);
+    ASSERT_TRUE(PSPTitle::WriteTitle(video, "\x1b[2J\x01red\x7f").ok());
+
+    const ToolRun run = runTool(Scratch, "'" + Videos.Path() + "'");
+
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    const auto listing = rows(run.Out);
+    ASSERT_EQ(listing.size(), 1u);
+    EXPECT_EQ(listing.begin()->first, "bell\\x07\\x1f.MP4");
+    EXPECT_EQ(listing.begin()->second.at(1), "\\x1b[2J\\x01red\\x7f");
+    for (const char c : run.Out)
+        EXPECT_TRUE(c == '\t' || c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)) << int(c);
 }
 
 TEST_F(ListCommand, EmptyFolderPrintsNothing)

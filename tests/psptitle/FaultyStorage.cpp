@@ -19,6 +19,8 @@ public:
     int writeAt(std::uint64_t offset, std::span<const std::byte> bytes) override
     {
         const int error = storage_.nextCall();
+        if (error != 0 && storage_.tearsFailedCall())
+            (void)real_->writeAt(offset, bytes.first(bytes.size() / 2));
         return error != 0 ? error : real_->writeAt(offset, bytes);
     }
     int flush() override
@@ -32,6 +34,7 @@ public:
         return error != 0 ? error : real_->truncate(size);
     }
     int identify(psptitle::FileIdentity& identity) override { return real_->identify(identity); }
+    int lock(bool exclusive) override { return real_->lock(exclusive); }
 
 private:
     std::unique_ptr<psptitle::FileAccess> real_;
@@ -48,7 +51,7 @@ FaultyStorage::FaultyStorage(std::size_t failingCall, Mode mode, int error)
 int FaultyStorage::nextCall()
 {
     ++calls_;
-    if (calls_ == failingCall_ || (mode_ == Mode::Crash && calls_ > failingCall_))
+    if (calls_ == failingCall_ || (mode_ != Mode::Failure && calls_ > failingCall_))
         return error_;
     return 0;
 }

@@ -4,7 +4,9 @@
 // truncate of any file opened for writing fails. As a failure, only that
 // call fails and the library may clean up after it; as a crash, that call
 // and every later one fail, so the file stays as the medium held it at the
-// moment the machine stopped.
+// moment the process was killed or the machine stopped. A torn crash also
+// lets the first half of the n-th call's bytes through, when it is a
+// write, as a kill in the middle of a long write does.
 
 #include "psptitle/Storage.h"
 
@@ -12,7 +14,7 @@ namespace fixtures {
 
 class FaultyStorage final : public psptitle::Storage {
 public:
-    enum class Mode { Failure, Crash };
+    enum class Mode { Failure, Crash, TornCrash };
 
     FaultyStorage(std::size_t failingCall, Mode mode, int error);
 
@@ -32,6 +34,9 @@ public:
     // Decides the fate of the next mutating call: 0 lets it through.
     int nextCall();
     int readError() const { return readError_; }
+    // Whether the call that nextCall() just failed lets part of its bytes
+    // through.
+    [[nodiscard]] bool tearsFailedCall() const { return mode_ == Mode::TornCrash && calls_ == failingCall_; }
 
 private:
     std::unique_ptr<psptitle::Storage> real_;

@@ -31,6 +31,25 @@ TEST(TextCoding, LoneSurrogatesBecomeReplacementCharacters)
     EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xDE00)) + u"y"), "\xEF\xBF\xBDy");
 }
 
+TEST(TextCoding, StrictDecodingRefusesWhatWouldNotRoundTrip)
+{
+    std::string problem;
+    EXPECT_EQ(strictUtf8ToUtf16("Caf\xC3\xA9 \xEF\xBF\xBD", problem), u"Café \uFFFD");
+    EXPECT_FALSE(strictUtf8ToUtf16(std::string("a\0b", 3), problem));
+    EXPECT_EQ(problem, "the title holds a NUL character");
+    EXPECT_FALSE(strictUtf8ToUtf16("a\xC0\x80", problem));
+    EXPECT_EQ(problem, "the title holds an encoded NUL character (bytes C0 80)");
+    EXPECT_FALSE(strictUtf8ToUtf16("ab\xFF", problem));
+    EXPECT_EQ(problem, "the title is not valid UTF-8 (at byte 3)");
+}
+
+TEST(TextCoding, CharactersCountSurrogatePairsOnce)
+{
+    EXPECT_EQ(characterCount(u"a😀b"), 3u);
+    EXPECT_EQ(charactersFitting(u"a😀b", 2), 1u);   // the pair does not fit in one unit
+    EXPECT_EQ(charactersFitting(u"a😀b", 3), 2u);
+}
+
 TEST(TextCoding, BigEndianTextStopsAtNul)
 {
     const ByteVector bytes = {std::byte{0}, std::byte{'H'}, std::byte{0x30}, std::byte{0x42},

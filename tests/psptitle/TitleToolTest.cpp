@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace fixtures;
 
@@ -72,8 +74,59 @@ TEST_F(TitleTool, FailedSavePrintsTheLibraryText)
 {
     const ProgramRun failed = run({tool(), "title", video_.string(), std::string(32762, 'x')});
     EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_EQ(failed.errors, "holiday.MP4: the title is too long (at most 32761 characters)\n");
+    EXPECT_EQ(failed.errors, "holiday.MP4: the title is too long (32762 characters; at most 32761 of these fit)\n");
     EXPECT_EQ(run({tool(), "title", video_.string()}).output, "東京の夏\n");
+}
+
+// What the shell hands over is bytes; a title must reach the file exactly
+// as typed, or not at all.
+TEST_F(TitleTool, RefusesTitlesThatAreNotExactText)
+{
+    const Bytes before = readBytes(video_);
+    const std::pair<std::string, std::string> refused[] = {
+        {"Caf\xE9", "the title is not valid UTF-8 (at byte 4)"},
+        {"cut \xE6\x9D", "the title is not valid UTF-8 (at byte 5)"},
+        {"a\xC0\x80" "b", "the title holds an encoded NUL character (bytes C0 80)"},
+        {"\xED\xA0\x80", "the title is not valid UTF-8 (at byte 1)"},
+    };
+    for (const auto& [title, problem] : refused) {
+        const ProgramRun failed = run({tool(), "title", video_.string(), title});
+        EXPECT_EQ(failed.exitCode, 1);
+        EXPECT_EQ(failed.errors, "holiday.MP4: " + problem + "; the title was not saved\n");
+    }
+    EXPECT_TRUE(readBytes(video_) == before);
+}
+
+TEST_F(TitleTool, PrintsControlCharactersAsStored)
+{
+    const std::string title = "tab\there \x1b[1mbold\x7f \xEF\xBF\xBD";
+    ASSERT_EQ(run({tool(), "title", video_.string(), title}).exitCode, 0);
+    EXPECT_EQ(run({tool(), "title", video_.string()}).output, title + "\n");
+}
+
+// The file's permission bits let its owner write, but the tool runs as
+// someone else.
+TEST_F(TitleTool, SaysPermissionDeniedToAnotherUser)
+{
+    if (::geteuid() != 0) {
+        ASSERT_EQ(::chmod(video_.c_str(), 0464), 0);   // its owner may not write
+    }
+    ASSERT_EQ(::chmod(own_.path().c_str(), 0755), 0);
+    const ChildRun refused = runInChild([&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            return std::string("cannot become another user");
+        const ProgramRun failed = run({tool(), "title", video_.string(), "New"});
+        return std::to_string(failed.exitCode) + " " + failed.errors;
+    });
+    EXPECT_EQ(refused.text, "1 holiday.MP4: permission denied; the title was not saved\n");
+}
+
+TEST_F(TitleTool, SaysReadOnlyForAFileWithoutWritePermission)
+{
+    ASSERT_EQ(::chmod(video_.c_str(), 0444), 0);
+    const ProgramRun failed = run({tool(), "title", video_.string(), "New"});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.errors, "holiday.MP4: the file is read-only; the title was not saved\n");
 }
 
 TEST_F(TitleTool, WrongUsage)

@@ -97,6 +97,31 @@ ProgramRun run(const std::vector<std::string>& arguments)
     return result;
 }
 
+ChildRun runInChild(const std::function<std::string()>& work)
+{
+    int channel[2];
+    if (::pipe2(channel, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0) {
+        ::close(channel[0]);
+        const std::string text = work();
+        const ssize_t ignored = ::write(channel[1], text.data(), text.size());
+        (void)ignored;
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    ChildRun result;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        result.text.append(buffer, static_cast<std::size_t>(n));
+    ::close(channel[0]);
+    ::waitpid(child, &result.status, 0);
+    return result;
+}
+
 void makeVideo(const fs::path& target, const VideoRecipe& recipe)
 {
     std::vector<std::string> command = {"ffmpeg", "-nostdin", "-y", "-v", "error",
@@ -185,6 +210,57 @@ TopBox firstBox(const Bytes& file, const std::string& type)
             return box;
     }
     throw std::runtime_error("no top-level " + type);
+}
+
+std::size_t movieCount(const Bytes& file)
+{
+    const auto boxes = topLevelBoxes(file);
+    return static_cast<std::size_t>(std::count_if(boxes.begin(), boxes.end(), [](const TopBox& box) { return box.type == "moov"; }));
+}
+
+bool boxesKeptInPlace(const Bytes& before, const Bytes& after)
+{
+    for (const TopBox& box : topLevelBoxes(before)) {
+        if (box.type == "moov" || box.type == "free" || box.type == "skip")
+            continue;
+        if (box.offset + box.size > after.size() ||
+            !std::equal(before.begin() + static_cast<std::ptrdiff_t>(box.offset),
+                        before.begin() + static_cast<std::ptrdiff_t>(box.offset + box.size),
+                        after.begin() + static_cast<std::ptrdiff_t>(box.offset)))
+            return false;
+    }
+    return true;
+}
+
+std::uint64_t deadBytes(const Bytes& file)
+{
+    std::uint64_t dead = 0;
+    bool movieSeen = false;
+    for (const TopBox& box : topLevelBoxes(file)) {
+        if (box.type == "free" || box.type == "skip" || (box.type == "moov" && movieSeen))
+            dead += box.size;
+        movieSeen = movieSeen || box.type == "moov";
+    }
+    return dead;
+}
+
+bool movieBeforeMedia(const Bytes& file)
+{
+    return firstBox(file, "moov").offset < firstBox(file, "mdat").offset;
+}
+
+std::string tidinessProblem(const Bytes& file)
+{
+    try {
+        if (movieCount(file) != 1)
+            return std::to_string(movieCount(file)) + " movie boxes";
+        const std::uint64_t allowed = firstBox(file, "moov").size + 64 * 1024;
+        if (deadBytes(file) > allowed)
+            return std::to_string(deadBytes(file)) + " dead bytes, more than " + std::to_string(allowed);
+    } catch (const std::exception& damaged) {
+        return damaged.what();
+    }
+    return {};
 }
 
 std::vector<std::size_t> find(const Bytes& haystack, const Bytes& needle)

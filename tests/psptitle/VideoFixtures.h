@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,17 @@ struct ProgramRun {
 
 // Runs a program with these arguments (no shell) and collects its output.
 ProgramRun run(const std::vector<std::string>& arguments);
+
+// What a forked process left: how it ended (as waitpid tells it) and the
+// text its work returned.
+struct ChildRun {
+    int status = 0;
+    std::string text;
+};
+
+// Runs `work` in a forked copy of this process, which ends right after it
+// without running anything of the test program's own.
+ChildRun runInChild(const std::function<std::string()>& work);
 
 // How a test video is made.
 struct VideoRecipe {
@@ -81,6 +93,19 @@ std::vector<TopBox> topLevelBoxes(const Bytes& file);
 Bytes mediaData(const Bytes& file);
 // The offset of the first top-level box of this type; throws when none.
 TopBox firstBox(const Bytes& file, const std::string& type);
+std::size_t movieCount(const Bytes& file);
+// Whether every top-level box of `before` that is neither a movie box nor
+// free space (the media data above all) is in `after` unchanged, at the
+// same offset.
+bool boxesKeptInPlace(const Bytes& before, const Bytes& after);
+// Bytes no player reads: free boxes and movie boxes after the first.
+std::uint64_t deadBytes(const Bytes& file);
+// Whether the (first) movie box comes before the media data.
+bool movieBeforeMedia(const Bytes& file);
+// A top-level box of every byte of the file, at most one movie box, and
+// no more dead space than one movie box plus 64 KiB: what every save must
+// leave. Empty when so, else what is wrong.
+std::string tidinessProblem(const Bytes& file);
 
 // Offsets of every occurrence of `needle` in `haystack`.
 std::vector<std::size_t> find(const Bytes& haystack, const Bytes& needle);

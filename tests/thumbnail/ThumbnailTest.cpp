@@ -11,6 +11,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -293,6 +296,35 @@ TEST_F(BrokenThumbnailTest, FolderGivesNoThumbnail)
 {
     std::filesystem::create_directory(PathOf("folder.THM"));
     EXPECT_FALSE(DecodeThumbnail(PathOf("folder.THM")));
+}
+
+// A good picture followed by a hole: a file of gigabytes could be made
+// like that, and reading it would stall the listing for a minute.
+TEST_F(BrokenThumbnailTest, OverSixteenMebibytesGivesNoThumbnail)
+{
+    const std::string path = Write("huge.THM", GoodJpeg());
+    std::filesystem::resize_file(path, 16 * 1024 * 1024 + 1);
+    EXPECT_FALSE(DecodeThumbnail(path));
+    std::filesystem::resize_file(path, 16 * 1024 * 1024);
+    EXPECT_TRUE(DecodeThumbnail(path));
+}
+
+// A pipe put in the thumbnail's place after the folder was listed: with
+// no writer, a blocking open would wait forever. The alarm only ends a
+// decode that hangs; one that works returns at once.
+TEST_F(BrokenThumbnailTest, PipeGivesNoThumbnailWithoutWaiting)
+{
+    const std::string path = PathOf("pipe.THM");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(60);
+        ::_exit(DecodeThumbnail(path) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the decode hung or decoded a pipe";
 }
 
 TEST_F(BrokenThumbnailTest, GarbageGivesNoThumbnail)
