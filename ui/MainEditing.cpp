@@ -145,6 +145,7 @@ void TfrmVantrel::CommitTitle(TPaneSide pane, int row, const std::string& text)
         info.HasTitle = false;
         ShowMessage(result.errorText, TMessageKind::Error);
         break;
+    case PSPTitle::SaveResult::Status::Refused:
     case PSPTitle::SaveResult::Status::SaveFailed:
         ShowMessage(result.errorText, TMessageKind::Error);
         break;
