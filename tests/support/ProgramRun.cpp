@@ -1,5 +1,7 @@
 #include "tests/support/ProgramRun.h"
 
+#include "tests/support/TmpNames.h"
+
 #include <QCoreApplication>
 #include <QProcessEnvironment>
 
@@ -8,7 +10,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 
 namespace fs = std::filesystem;
 
@@ -77,10 +78,9 @@ bool WaitForError(QProcess& process, const std::string& text)
 
 std::vector<std::string> ReportFiles(const std::string& folder)
 {
-    static const std::regex name(R"(tmp[0-9A-F]{8}\.tmp)");
     std::vector<std::string> found;
     for (const auto& entry : fs::directory_iterator(folder)) {
-        if (std::regex_match(entry.path().filename().string(), name))
+        if (IsTmpName(entry.path().filename().string()))
             found.push_back(entry.path().string());
     }
     return found;

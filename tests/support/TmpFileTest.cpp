@@ -4,20 +4,18 @@
 #include "support/TmpFile.h"
 
 #include "tests/catalogue/TestFolders.h"
+#include "tests/support/TmpNames.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <filesystem>
-#include <regex>
 #include <set>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-const std::regex kTmpName(R"(tmp[0-9A-F]{8}\.tmp)");
 
 TEST(TmpFile, NameIsUniqueInTheFolderAndNoFileRemains)
 {
@@ -29,7 +27,7 @@ TEST(TmpFile, NameIsUniqueInTheFolderAndNoFileRemains)
         EXPECT_EQ(tmp.Folder, folder.Path());
         EXPECT_TRUE(tmp.AutoDelete);
         EXPECT_EQ(path.substr(0, folder.Path().size()), folder.Path());
-        EXPECT_TRUE(std::regex_match(path.substr(folder.Path().size()), kTmpName)) << path;
+        EXPECT_TRUE(IsTmpName(path.substr(folder.Path().size()))) << path;
         // The placeholder that reserved the name is gone again.
         EXPECT_FALSE(fs::exists(path));
     }
