@@ -1,6 +1,7 @@
 // build/vantrel: the window program. Takes at most one argument, the
 // computer folder to show first; given more it ends at once.
 
+#include "support/CrashReporter.h"
 #include "ui/Main.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 
 int main(int argc, char** argv)
 {
+    // Before anything else: a crash from here on leaves a report.
+    InstallCrashReporter();
     // Counted before Qt sees them: QApplication takes its own options
     // (-style X, -platform X, ...) out of the list, which would hide a
     // second argument.

@@ -18,14 +18,16 @@ function(vantrel_layer name)
   endif()
 endfunction()
 
-# vantrel_test(NAME SOURCES... LINKS lib...)
+# vantrel_test(NAME SOURCES... LINKS lib... [RUNNER command...])
 #
-# One GoogleTest program per suite, registered as one CTest entry.
+# One GoogleTest program per suite, registered as one CTest entry. A
+# RUNNER is a command the program is run under (for example a private
+# D-Bus session).
 function(vantrel_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LINKS;RUNNER" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  add_test(NAME ${name} COMMAND ${name})
+  add_test(NAME ${name} COMMAND ${ARG_RUNNER} $<TARGET_FILE:${name}>)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTREL_SOURCE_DIR=${PROJECT_SOURCE_DIR};VANTREL_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endfunction()

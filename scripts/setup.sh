@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   ffmpeg
   xvfb xauth x11-apps xdotool imagemagick fonts-dejavu-core
+  dbus-daemon dbus-bin desktop-file-utils dpkg-dev
 )
 
 missing=()

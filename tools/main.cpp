@@ -2,19 +2,25 @@
 
 #include "tools/Commands.h"
 
+#include "platform/Executable.h"
+#include "support/VersionInfo.h"
+
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
+constexpr const char* kUsage = "usage: vantrel-tool title FILE [NEW-TITLE]\n"
+                               "       vantrel-tool list FOLDER [--thumbs]\n"
+                               "       vantrel-tool drives\n"
+                               "       vantrel-tool send [--move] DRIVE VIDEO...\n"
+                               "       vantrel-tool receive [--move] FOLDER VIDEO...\n"
+                               "       vantrel-tool --version\n"
+                               "       vantrel-tool --help\n";
+
 void printUsage()
 {
-    std::fputs("usage: vantrel-tool title FILE [NEW-TITLE]\n"
-               "       vantrel-tool list FOLDER [--thumbs]\n"
-               "       vantrel-tool drives\n"
-               "       vantrel-tool send [--move] DRIVE VIDEO...\n"
-               "       vantrel-tool receive [--move] FOLDER VIDEO...\n",
-               stderr);
+    std::fputs(kUsage, stderr);
 }
 
 } // namespace
@@ -26,6 +32,15 @@ int main(int argc, char** argv)
         return 2;
     }
     const char* command = argv[1];
+    if (std::strcmp(command, "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (std::strcmp(command, "--version") == 0) {
+        // The same record the window program carries, read from this file.
+        std::printf("vantrel-tool %s\n", GetVersionText(platform::ExecutablePath()).c_str());
+        return 0;
+    }
     if (std::strcmp(command, "title") == 0)
         return runTitleCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "list") == 0)

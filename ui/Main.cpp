@@ -93,6 +93,8 @@ void TfrmVantrel::FormCreate()
 
     SetPathBoxText(HasNonBlank(FStartFolder) ? FStartFolder : FSettings.PCDir);
 
+    actUpdateExecute();
+
     actPCSortNone.setChecked(true);
     actPSPSortNone.setChecked(true);
 }

@@ -10,7 +10,8 @@
 // MainLayout.cpp (controls and their places), MainActions.cpp (the command
 // table and the context menus), MainPanes.cpp (pane loads), MainDrives.cpp
 // (drive list, device events, refresh, browse, path box, space display)
-// and MainSorting.cpp (the sort commands).
+// and MainSorting.cpp (the sort commands); MainServices.cpp (update check,
+// help, open folder, about box).
 
 #include "catalogue/PaneModel.h"
 #include "catalogue/Sorting.h"
@@ -148,6 +149,13 @@ public:
 
     // Moves the window with the pointer (a press on its background).
     void FormMouseDown();
+
+    // The services handed to other programs, and the about box. Without a
+    // sender the update check is the automatic weekly one.
+    void actUpdateExecute(QObject* sender = nullptr);
+    void actHelpExecute();
+    void actOpenFolderExecute();
+    void actAboutExecute();
 
     // What the other commands of the window work with.
     TPaneView& Pane(TPaneSide which) { return which == TPaneSide::Computer ? lvPC : lvPsp; }

@@ -142,6 +142,11 @@ void TfrmVantrel::BuildActions()
 
     connect(&actBrowse, &QAction::triggered, this, &TfrmVantrel::actBrowseExecute);
     connect(&actRefresh, &QAction::triggered, this, &TfrmVantrel::actRefreshExecute);
+    connect(&actHelp, &QAction::triggered, this, &TfrmVantrel::actHelpExecute);
+    connect(&actOpenFolder, &QAction::triggered, this, &TfrmVantrel::actOpenFolderExecute);
+    connect(&actAbout, &QAction::triggered, this, &TfrmVantrel::actAboutExecute);
+    // Run as a command, the update check is one the user asked for.
+    connect(&actUpdate, &QAction::triggered, this, [this] { actUpdateExecute(&actUpdate); });
 }
 
 void TfrmVantrel::BindButtons()
