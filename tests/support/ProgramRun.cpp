@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QProcessEnvironment>
 
+#include "tests/catalogue/TestApplication.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,24 +17,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+char kProgramName[] = "support_programs";
 // QProcess wants an application object.
-class TCoreApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "support_programs";
-        static char* argv[] = {name, nullptr};
-        FApplication = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    void TearDown() override { FApplication.reset(); }
-
-private:
-    std::unique_ptr<QCoreApplication> FApplication;
-};
-
 [[maybe_unused]] ::testing::Environment* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new TCoreApplicationEnvironment);
+    ::testing::AddGlobalTestEnvironment(new TTestApplication<QCoreApplication>(kProgramName));
 
 } // namespace
 

@@ -5,6 +5,8 @@
 
 #include "tests/catalogue/TestFolders.h"
 
+#include "tests/catalogue/TestApplication.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -19,23 +21,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TWidgetsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "error_report_window";
-        static char* argv[] = {name, nullptr};
-        FApplication = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { FApplication.reset(); }
-
-private:
-    std::unique_ptr<QApplication> FApplication;
-};
-
+char kProgramName[] = "error_report_window";
 [[maybe_unused]] ::testing::Environment* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new TWidgetsEnvironment);
+    ::testing::AddGlobalTestEnvironment(new TTestApplication<QApplication>(kProgramName));
 
 constexpr const char* kReport = "Vantrel crash report\nSignal: 11 (SIGSEGV)\n";
 

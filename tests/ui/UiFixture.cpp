@@ -1,5 +1,6 @@
 #include "UiFixture.h"
 
+#include "tests/catalogue/TestApplication.h"
 #include "tests/catalogue/TestFolders.h"
 
 #include "platform/Drives.h"
@@ -17,25 +18,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+char kProgramName[] = "ui_window";
 // The offscreen application every window of the run lives in.
-class TApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "ui_window";
-        static char* argv[] = {name, nullptr};
-        FApplication = std::make_unique<QApplication>(argc, argv);
-        QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
-    }
-    void TearDown() override { FApplication.reset(); }
-
-private:
-    std::unique_ptr<QApplication> FApplication;
-};
-
 [[maybe_unused]] ::testing::Environment* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new TApplicationEnvironment);
+    ::testing::AddGlobalTestEnvironment(new TTestApplication<QApplication>(kProgramName));
 
 void Run(const std::string& command)
 {
@@ -93,6 +79,8 @@ const std::string& TSampleFiles::WhiteThumbnail()
 
 void TUiTest::SetUp()
 {
+    // The application title is the caption of every message box.
+    QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
     ASSERT_TRUE(FRoot.isValid());
     setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
     setenv("VANTREL_MOUNTINFO", Path("mountinfo").c_str(), 1);
