@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -35,9 +36,17 @@ protected:
         return check;
     }
 
-    void StoreDate(const std::string& value) const
+    void StoreDate(const std::string& value) { WriteBookkeeping("[Update]\nLastUpdateDetect=" + value + "\n"); }
+
+    // Qt keeps what it read of an INI file and reads it again only when
+    // its time or size changed. Written twice within one clock tick with
+    // the same size, as several cases here do, the file would look
+    // unchanged; each write therefore gets a time of its own.
+    void WriteBookkeeping(const std::string& text)
     {
-        WriteFile(FConfig / "Pellory.dat", "[Update]\nLastUpdateDetect=" + value + "\n");
+        const std::string file = FConfig / "Pellory.dat";
+        WriteFile(file, text);
+        fs::last_write_time(file, fs::last_write_time(file) + std::chrono::seconds(++FWrites));
     }
 
     std::string Bookkeeping() const { return ReadFile(FConfig / "Pellory.dat"); }
@@ -53,6 +62,7 @@ protected:
 
     TempFolder FProgramFolder;
     TempFolder FConfig;
+    int FWrites = 0;
 };
 
 TEST_F(UpdateCheckTest, FirstStartStartsTheUpdaterAndCreatesTheFileWithToday)
@@ -111,7 +121,7 @@ TEST_F(UpdateCheckTest, ValueThatIsNotADateCountsAsNeverChecked)
 
 TEST_F(UpdateCheckTest, OtherContentOfTheFileIsKept)
 {
-    WriteFile(FConfig / "Pellory.dat", "[Update]\nLastUpdateDetect=2023-01-01\n\n[Other]\nKey=kept\n");
+    WriteBookkeeping("[Update]\nLastUpdateDetect=2023-01-01\n\n[Other]\nKey=kept\n");
     EXPECT_EQ(RunUpdateCheck(Check()), TUpdateOutcome::Started);
     EXPECT_EQ(Bookkeeping(), "[Other]\nKey=kept\n\n[Update]\nLastUpdateDetect=2024-03-14\n");
 }
