@@ -216,7 +216,7 @@ private:
     void EndEdit();
     void CommitTitle(TPaneSide pane, int row, const std::string& text);
     void CommitFileName(int row, const std::string& text);
-    void CopyDroppedFiles(const QMimeData& data);
+    void CopyDroppedFiles(const std::vector<std::string>& files);
 
     void TransferToPsp(TTransferKind kind);
     void SendToPsp(TTransferKind kind, const std::function<TBatchSnapshot()>& takeSnapshot);

@@ -66,18 +66,8 @@ void TfrmVantrel::lvDragDrop(TPaneSide sender, const TPaneView* source, const QM
     repaint();
     if (source == nullptr) {
         // The file list is read now: the drop's data goes with the drag.
-        const std::vector<std::string> files = LocalFiles(data);
         QMetaObject::invokeMethod(
-            this,
-            [this, files] {
-                QMimeData dropped;
-                QList<QUrl> urls;
-                for (const std::string& file : files)
-                    urls.push_back(QUrl::fromLocalFile(QString::fromStdString(file)));
-                dropped.setUrls(urls);
-                CopyDroppedFiles(dropped);
-            },
-            Qt::QueuedConnection);
+            this, [this, files = LocalFiles(data)] { CopyDroppedFiles(files); }, Qt::QueuedConnection);
         return;
     }
     // The batch runs once the drag has ended, so the desktop's drag
@@ -107,7 +97,7 @@ void TfrmVantrel::lvDragDrop(TPaneSide sender, const TPaneView* source, const QM
         Qt::QueuedConnection);
 }
 
-void TfrmVantrel::CopyDroppedFiles(const QMimeData& data)
+void TfrmVantrel::CopyDroppedFiles(const std::vector<std::string>& files)
 {
     // Dropped files travel as "&Copy ->" takes computer rows, and only
     // while that command is enabled (not during another batch).
@@ -115,7 +105,7 @@ void TfrmVantrel::CopyDroppedFiles(const QMimeData& data)
         return;
     std::vector<std::string> skipped;
     TBatchSnapshot dropped;
-    for (const std::string& file : LocalFiles(data)) {
+    for (const std::string& file : files) {
         std::optional<TFileInfo> info;
         if (IsVideoName(file) && FScanner)
             info = FScanner->DescribeFile(file);

@@ -48,7 +48,6 @@ protected:
         return QPoint(layout.TextLeft + QFontMetrics(font).horizontalAdvance(label),
                       nameLine ? layout.NameTop : layout.TitleTop);
     }
-
 };
 
 } // namespace
