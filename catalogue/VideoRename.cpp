@@ -4,11 +4,6 @@
 
 namespace {
 
-bool Exists(const std::string& path)
-{
-    return platform::StatLink(path).has_value();
-}
-
 bool IsPlainName(const std::string& typed)
 {
     return typed.find('/') == std::string::npos && typed.find('\0') == std::string::npos;
@@ -31,14 +26,14 @@ TRenameOutcome RenameVideo(TFileInfo& record, const std::string& typed)
     const std::string video = platform::WithExtension(base, ".MP4");
 
     if (record.NoThumb) {
-        if (Exists(video) || platform::RenameNoReplace(record.FullPath, video) != 0)
+        if (platform::Exists(video) || platform::RenameNoReplace(record.FullPath, video) != 0)
             return TRenameOutcome::NotRenamed;
         Moved(record, video);
         return TRenameOutcome::Renamed;
     }
 
     const std::string thumbnail = platform::WithExtension(base, ".THM");
-    if (Exists(video) || Exists(thumbnail))
+    if (platform::Exists(video) || platform::Exists(thumbnail))
         return TRenameOutcome::NameTaken;
     if (platform::RenameNoReplace(record.FullPath, video) != 0)
         return TRenameOutcome::Failed;

@@ -63,6 +63,11 @@ bool SameFile(const FileStatus& a, const FileStatus& b)
     return a.Device == b.Device && a.Inode == b.Inode;
 }
 
+bool Exists(const std::string& path)
+{
+    return StatLink(path).has_value();
+}
+
 bool IsDirectory(const std::string& path)
 {
     const auto status = StatPath(path);

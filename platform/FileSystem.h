@@ -95,6 +95,9 @@ std::optional<FileStatus> StatDescriptor(int fd);
 bool SameFile(const FileStatus& a, const FileStatus& b);
 
 bool IsDirectory(const std::string& path);
+// True when anything is at `path`, a dangling link included: a name
+// that is taken.
+bool Exists(const std::string& path);
 bool IsRegularFile(const std::string& path);
 
 // The names in `folder`, hidden ones and subfolders included, without

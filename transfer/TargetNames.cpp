@@ -28,12 +28,6 @@ private:
     std::unordered_set<std::string> FFolded;
 };
 
-// True when `path` names an entry of any kind, exactly as spelled.
-bool Exists(const std::string& path)
-{
-    return platform::StatLink(path).has_value();
-}
-
 bool IsBlankOrControl(char c)
 {
     return static_cast<unsigned char>(c) <= ' ';
@@ -95,14 +89,14 @@ std::optional<std::string> NextPspFileName(const std::string& folder, int& highe
 
 std::string PcTargetName(const std::string& folder, const std::string& fileName, const std::string& preferred)
 {
-    if (!IsBlank(preferred) && !Exists(folder + preferred))
+    if (!IsBlank(preferred) && !platform::Exists(folder + preferred))
         return folder + preferred;
-    if (!Exists(folder + fileName))
+    if (!platform::Exists(folder + fileName))
         return folder + fileName;
     const std::string stem = fileName.size() > 4 ? fileName.substr(0, fileName.size() - 4) : fileName;
     for (unsigned counter = 0;; ++counter) {
         std::string candidate = folder + stem + "_" + std::to_string(counter) + ".MP4";
-        if (!Exists(candidate))
+        if (!platform::Exists(candidate))
             return candidate;
     }
 }
