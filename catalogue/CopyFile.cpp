@@ -9,6 +9,7 @@
 #include "catalogue/WriteBehind.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
+#include "platform/StagedFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +17,7 @@
 #include <memory>
 #include <cerrno>
 #include <system_error>
+#include <vector>
 
 namespace {
 
@@ -29,9 +31,6 @@ constexpr auto FlushPace = std::chrono::milliseconds(1);
 
 const char* const CopyFailedText = "Read/Write file fail!";
 
-// Thrown out of a chunk report when the caller asked the copy to stop.
-struct TCopyStopped {};
-
 std::string describe(const std::string& what, const std::string& path, int error)
 {
     return "cannot " + what + " " + path + ": " + platform::ErrorText(error);
@@ -44,46 +43,56 @@ public:
 
     // Reports every full chunk of what was written, but the held-back tail.
     // A short read in mid-file still never gives a short chunk in mid-file.
-    void Written(std::int64_t bytes)
+    // False once the caller asked the copy to stop.
+    [[nodiscard]] bool Written(std::int64_t bytes)
     {
-        for (FUnreported += bytes; FUnreported - ChunkBytes >= HeldBackBytes;)
-            Report(ChunkBytes);
+        for (FUnreported += bytes; FUnreported - ChunkBytes >= HeldBackBytes;) {
+            if (!Report(ChunkBytes))
+                return false;
+        }
+        return true;
     }
 
     // Reports what is left, the last chunk holding the remainder, calling
-    // `between` after each chunk but the last.
+    // `between` after each chunk but the last. False when stopped.
     template <class Between>
-    void Drain(Between&& between)
+    [[nodiscard]] bool Drain(Between&& between)
     {
         while (FUnreported > 0) {
-            Report(static_cast<int>(std::min<std::int64_t>(ChunkBytes, FUnreported)));
+            if (!Report(static_cast<int>(std::min<std::int64_t>(ChunkBytes, FUnreported))))
+                return false;
             if (FUnreported > 0)
                 between();
         }
+        return true;
     }
 
+    bool Stopped() const { return FStopped; }
+
 private:
-    void Report(int count)
+    bool Report(int count)
     {
         FUnreported -= count;
         if (FCopier.OnProgress)
             FCopier.OnProgress(count, FSource);
         if (FCopier.OnTurn)
             FCopier.OnTurn();
-        if (FCopier.ShouldStop && FCopier.ShouldStop())
-            throw TCopyStopped{};
+        FStopped = FCopier.ShouldStop && FCopier.ShouldStop();
+        return !FStopped;
     }
 
     const TCopyFile& FCopier;
     const std::string& FSource;
     std::int64_t FUnreported = 0;
+    bool FStopped = false;
 };
 
-// A failed step of the copy: errno and whether the source or the
-// destination failed. Error 0 means success.
+// A step of the copy: errno and whether the source or the destination
+// failed. Error 0 means success, unless the caller stopped the copy.
 struct TStepResult {
     int Error = 0;
     bool SourceFailed = false;
+    bool Stopped = false;
 };
 
 // Moves every byte from `from` to `to`.
@@ -102,102 +111,116 @@ TStepResult copyContents(int from, int to, TChunkReporter& reporter)
             error = writeBehind.Written(static_cast<std::size_t>(count));
         if (error != 0)
             return {error, false};
-        reporter.Written(count);
+        if (!reporter.Written(count))
+            return {0, false, true};
     }
 }
 
-// Flushes `fd`, then the folder that holds it, on a helper thread while
-// the held-back chunks are reported on this one. The helper touches
-// nothing but the descriptor and the folder, and is joined on every way
-// out (the future's destructor waits), an exception from a handler
-// included.
-int flushWhileReporting(int fd, const std::string& folder, TChunkReporter& reporter)
+// Commits the staged copy (file flushed, named, folder flushed, folders
+// made for it flushed with their parents) on a helper thread while the
+// held-back chunks are reported on this one. The helper touches nothing
+// but the staged file and those folders, and is joined on every way out
+// (the future's destructor waits), an exception from a handler included.
+// A stop during the report still removes the file, under its new name.
+TStepResult commitWhileReporting(platform::StagedFile& staged, const std::string& name, bool replace,
+                                 const std::vector<std::string>& madeFolders, TChunkReporter& reporter)
 {
-    const auto flush = [fd, folder] {
-        const int synced = platform::SyncFile(fd);
-        return synced != 0 ? synced : platform::SyncDirectory(folder);
+    const auto commit = [&staged, &name, replace, &madeFolders] {
+        const int committed = staged.Commit(name, replace);
+        return committed != 0 ? committed : platform::SyncMadeFolders(madeFolders);
     };
-    std::future<int> flushed;
+    std::future<int> committed;
     try {
-        flushed = std::async(std::launch::async, flush);
+        committed = std::async(std::launch::async, commit);
     } catch (const std::system_error&) {
-        // No thread to be had: flush here, then report.
-        const int synced = flush();
-        reporter.Drain([] {});
-        return synced;
+        // No thread to be had: commit here, then report.
+        const int error = commit();
+        if (!reporter.Drain([] {}))
+            return {0, false, true};
+        return {error, false};
     }
-    reporter.Drain([&] { flushed.wait_for(FlushPace); });
-    return flushed.get();
+    const bool drained = reporter.Drain([&] { committed.wait_for(FlushPace); });
+    const int error = committed.get();
+    if (!drained)
+        return {0, false, true};
+    return {error, false};
 }
 
 } // namespace
 
 bool TCopyFile::Execute(const std::string& Source, const std::string& Dest)
 {
+    const TCopyResult result = Run(Source, Dest);
+    FailureText = result.Text;
+    return result.Ok();
+}
+
+TCopyResult TCopyFile::Run(const std::string& Source, const std::string& Dest)
+{
     FailureText.clear();
-    if (!DestMountPoint.empty() && !IsOnMountedDrive(Dest, DestMountPoint)) {
-        FailureText = "cannot write " + Dest + ": " + DestMountPoint + " is not mounted";
-        return false;
-    }
-    const std::string folder = platform::FolderOf(Dest);
-    if (!folder.empty() && !platform::IsDirectory(folder)) {
-        // A folder that cannot be made shows up as a failed create below.
-        (void)platform::MakeDirectories(folder);
-    }
+    const auto failed = [](int error, const std::string& path, std::string text) {
+        return TCopyResult{TCopyStatus::Failed, error, path, std::move(text)};
+    };
+    if (!DestMountPoint.empty() && !IsOnMountedDrive(Dest, DestMountPoint))
+        return failed(ENODEV, Dest, "cannot write " + Dest + ": " + DestMountPoint + " is not mounted");
 
     platform::OpenResult source = platform::OpenRegularForReading(Source);
-    if (!source.File.IsOpen()) {
-        FailureText = describe("open", Source, source.Error);
-        return false;
-    }
+    if (!source.File.IsOpen())
+        return failed(source.Error, Source, describe("open", Source, source.Error));
     const auto sourceStatus = platform::StatDescriptor(source.File.Get());
     const auto destStatus = platform::StatPath(Dest);
-    // Truncating the destination would destroy a source that is the same file.
-    if (!sourceStatus || (destStatus && platform::SameFile(*sourceStatus, *destStatus))) {
-        FailureText = "cannot copy " + Source + " onto itself";
-        return false;
-    }
+    // Replacing the destination would destroy a source that is the same file.
+    if (!sourceStatus || (destStatus && platform::SameFile(*sourceStatus, *destStatus)))
+        return failed(EINVAL, Source, "cannot copy " + Source + " onto itself");
+    if (KeepExisting && platform::Exists(Dest))
+        return failed(EEXIST, Dest, describe("create", Dest, EEXIST));
 
-    platform::OpenResult dest = KeepExisting ? platform::CreateExclusive(Dest) : platform::CreateOrTruncate(Dest);
-    if (!dest.File.IsOpen()) {
-        FailureText = describe("create", Dest, dest.Error);
-        return false;
+    const std::string folder = platform::FolderOf(Dest);
+    std::vector<std::string> madeFolders;
+    if (!folder.empty() && !platform::IsDirectory(folder)) {
+        // A folder that cannot be made shows up as a failed create below.
+        (void)platform::MakeDirectories(folder, &madeFolders);
     }
-    const auto created = platform::StatDescriptor(dest.File.Get());
+    platform::StagedResult dest = platform::CreateStaged(folder);
+    if (!dest.File.IsOpen())
+        return failed(dest.Error, Dest, describe("create", Dest, dest.Error));
 
     TStepResult step;
-    bool stopped = false;
+    std::string handlerFailure;
     try {
         TChunkReporter reporter(*this, Source);
-        step = copyContents(source.File.Get(), dest.File.Get(), reporter);
-        if (step.Error == 0)
-            step.Error = flushWhileReporting(dest.File.Get(), folder, reporter);
-    } catch (const TCopyStopped&) {
-        stopped = true;
+        step = copyContents(source.File.Get(), dest.File.Descriptor(), reporter);
+        if (step.Error == 0 && !step.Stopped)
+            step = commitWhileReporting(dest.File, platform::NameOf(Dest), !KeepExisting, madeFolders, reporter);
     } catch (const std::exception& error) {
         // Whatever a handler threw, the copy has failed the same way.
-        FailureText = "cannot copy " + Source + ": " + error.what();
+        handlerFailure = "cannot copy " + Source + ": " + error.what();
     } catch (...) {
-        FailureText = "cannot copy " + Source;
+        handlerFailure = "cannot copy " + Source;
     }
-    if (!stopped && FailureText.empty() && step.Error == 0) {
-        step.Error = dest.File.Close();
+    if (handlerFailure.empty() && !step.Stopped && step.Error == 0) {
+        step.Error = dest.File.Finish();
         if (step.Error == 0)
-            return true;
+            return {};
     }
-    if (stopped)
-        FailureText = "stopped while copying " + Source;
-    else if (FailureText.empty())
-        FailureText = step.SourceFailed ? describe("read", Source, step.Error) : describe("write", Dest, step.Error);
 
     // Clean up before the box waits for the user, so a medium pulled out
-    // meanwhile holds no partial video.
-    (void)dest.File.Close();
+    // meanwhile holds no partial video: the staged file goes through the
+    // folder opened at the start, never through a path.
+    { const platform::StagedFile discarded(std::move(dest.File)); }
     (void)source.File.Close();
-    const auto present = platform::StatLink(Dest);
-    if (present && created && platform::SameFile(*present, *created))
-        platform::RemoveFile(Dest);
-    if (ShowError && !stopped)
+    if (step.Stopped)
+        return {TCopyStatus::Stopped, 0, Source, "stopped while copying " + Source};
+    TCopyResult result;
+    if (!handlerFailure.empty())
+        result = failed(0, Source, handlerFailure);
+    else if (step.SourceFailed)
+        result = failed(step.Error, Source, describe("read", Source, step.Error));
+    else
+        result = failed(step.Error, Dest, describe("write", Dest, step.Error));
+    if (ShowError) {
         ShowError(CopyFailedText);
-    return false;
+        result.Shown = true;
+    }
+    return result;
 }

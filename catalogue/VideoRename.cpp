@@ -1,5 +1,6 @@
 #include "catalogue/VideoRename.h"
 
+#include "catalogue/ThumbnailUsers.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -35,14 +36,26 @@ TRenameOutcome RenameVideo(TFileInfo& record, const std::string& typed)
     const std::string thumbnail = platform::WithExtension(base, ".THM");
     if (platform::Exists(video) || platform::Exists(thumbnail))
         return TRenameOutcome::NameTaken;
+    const bool shared = TThumbnailUsers().UsedByOthers(record.FullPath, record.ThumbPath);
     if (platform::RenameNoReplace(record.FullPath, video) != 0)
         return TRenameOutcome::Failed;
-    if (platform::RenameNoReplace(record.ThumbPath, thumbnail) != 0) {
+    const int followed = shared ? platform::CopyFileExclusive(record.ThumbPath, thumbnail)
+                                : platform::RenameNoReplace(record.ThumbPath, thumbnail);
+    if (followed != 0) {
         // The pair keeps one stem: the video goes back where it was.
-        (void)platform::RenameNoReplace(video, record.FullPath);
-        return TRenameOutcome::Failed;
+        if (platform::RenameNoReplace(video, record.FullPath) == 0)
+            return TRenameOutcome::Failed;
+        Moved(record, video);
+        record.NoThumb = true;
+        return TRenameOutcome::VideoOnly;
     }
     Moved(record, video);
     record.ThumbPath = thumbnail;
     return TRenameOutcome::Renamed;
+}
+
+std::string SplitRenameText(const std::string& renamedVideo, const std::string& thumbnailLeft)
+{
+    return "The video was renamed to " + renamedVideo + ", but its thumbnail " + thumbnailLeft
+         + " could not follow, and the video could not get its old name back.";
 }

@@ -18,7 +18,13 @@ enum class TRenameOutcome {
     NameTaken,    // "New file name is exist!"; nothing changed
     Failed,       // "Rename the file is failed!"; nothing changed
     NotRenamed,   // a video without thumbnail whose rename did not happen: said nowhere
+    VideoOnly,    // the video has its new name, but its thumbnail could not follow
+                  // and the video could not get its old name back; the record
+                  // names the new video, without thumbnail
 };
+
+// What the window says of a VideoOnly rename: both names.
+std::string SplitRenameText(const std::string& renamedVideo, const std::string& thumbnailLeft);
 
 // Renames the files of `record` to `typed` in their folder and updates
 // the record (FullPath, NewPath, FileName, ThumbPath) when they moved.

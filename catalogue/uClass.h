@@ -74,6 +74,18 @@ public:
     std::optional<TFileInfo> DescribeFile(const std::string& path) const;
 };
 
+// How one copy ended: done, stopped by the caller, or failed on one file.
+enum class TCopyStatus { Done, Stopped, Failed };
+
+struct TCopyResult {
+    TCopyStatus Status = TCopyStatus::Done;
+    int Error = 0;        // errno of the step that failed; 0 otherwise
+    std::string Path;     // the file a failure is about
+    std::string Text;     // what failed, naming the file
+    bool Shown = false;   // ShowError told the user already
+    bool Ok() const { return Status == TCopyStatus::Done; }
+};
+
 // Copies one file in 100-byte chunks, reporting every chunk.
 class TCopyFile {
 public:
@@ -99,6 +111,11 @@ public:
     // file already at Dest. True only when the whole source reached the
     // medium (file and folder flushed).
     //
+    // The bytes go to a temporary name in Dest's folder, which becomes
+    // Dest only once they are flushed: a copy killed part-way leaves no
+    // file under Dest, only a staged file that the next transfer into the
+    // folder removes. Folders made for Dest are flushed with their parents.
+    //
     // Source or Dest that cannot be opened (or name the same file), or
     // Dest off the mounted DestMountPoint: false, nothing shown, Dest
     // untouched and no folder made. A read, write or flush error, a full
@@ -107,6 +124,8 @@ public:
     // Stopped by ShouldStop: the partial Dest is deleted, false, no box.
     // After a false result FailureText says what failed, naming the file.
     [[nodiscard]] bool Execute(const std::string& Source, const std::string& Dest);
+    // The same copy, telling how it ended.
+    [[nodiscard]] TCopyResult Run(const std::string& Source, const std::string& Dest);
 
     std::string FailureText;
 };

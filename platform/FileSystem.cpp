@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
@@ -102,7 +103,7 @@ std::optional<std::vector<std::string>> ListDirectory(const std::string& folder)
     return names;
 }
 
-int MakeDirectories(const std::string& folder)
+int MakeDirectories(const std::string& folder, std::vector<std::string>* made)
 {
     std::string path = folder;
     while (path.size() > 1 && path.back() == '/')
@@ -112,11 +113,14 @@ int MakeDirectories(const std::string& folder)
     // Parents first, from the root down.
     const auto slash = path.find_last_of('/');
     if (slash != std::string::npos && slash > 0) {
-        if (const int parent = MakeDirectories(path.substr(0, slash)); parent != 0)
+        if (const int parent = MakeDirectories(path.substr(0, slash), made); parent != 0)
             return parent;
     }
-    if (::mkdir(path.c_str(), 0777) == 0)
+    if (::mkdir(path.c_str(), 0777) == 0) {
+        if (made)
+            made->push_back(path);
         return 0;
+    }
     if (errno != EEXIST)
         return errno;
     // Another process may have made it meanwhile; anything else there
@@ -124,16 +128,83 @@ int MakeDirectories(const std::string& folder)
     return IsDirectory(path) ? 0 : ENOTDIR;
 }
 
+int SyncMadeFolders(const std::vector<std::string>& made)
+{
+    std::vector<std::string> flushed;
+    const auto flushOnce = [&flushed](const std::string& folder) {
+        if (std::find(flushed.begin(), flushed.end(), folder) != flushed.end())
+            return 0;
+        flushed.push_back(folder);
+        return SyncDirectory(folder);
+    };
+    for (const std::string& folder : made) {
+        const std::string parent = FolderOf(folder);
+        if (const int error = flushOnce(folder); error != 0)
+            return error;
+        if (const int error = flushOnce(parent.empty() ? std::string(".") : parent); error != 0)
+            return error;
+    }
+    return 0;
+}
+
 int RemoveFile(const std::string& path)
 {
     return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
+namespace {
+
+bool isUnsupported(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+// A link to the new name, then the old name removed.
+int linkThenUnlink(int fromFolder, const std::string& from, int toFolder, const std::string& to)
+{
+    if (::linkat(fromFolder, from.c_str(), toFolder, to.c_str(), 0) != 0)
+        return errno;
+    if (::unlinkat(fromFolder, from.c_str(), 0) == 0)
+        return 0;
+    const int error = errno;
+    (void)::unlinkat(toFolder, to.c_str(), 0);
+    return error;
+}
+
+// The new name reserved by an exclusive create, then the file renamed
+// over that placeholder of our own.
+int renameOverPlaceholder(int fromFolder, const std::string& from, int toFolder, const std::string& to)
+{
+    const int placeholder = ::openat(toFolder, to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (placeholder < 0)
+        return errno;
+    ::close(placeholder);
+    if (::renameat(fromFolder, from.c_str(), toFolder, to.c_str()) == 0)
+        return 0;
+    const int error = errno;
+    (void)::unlinkat(toFolder, to.c_str(), 0);
+    return error;
+}
+
+} // namespace
+
+int RenameNoReplaceAt(int fromFolder, const std::string& from, int toFolder, const std::string& to)
+{
+    if (::renameat2(fromFolder, from.c_str(), toFolder, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (!isUnsupported(errno))
+        return errno;
+    const int linked = linkThenUnlink(fromFolder, from, toFolder, to);
+    if (linked == 0 || linked == EEXIST)
+        return linked;
+    if (linked != EPERM && !isUnsupported(linked) && linked != EMLINK)
+        return linked;
+    return renameOverPlaceholder(fromFolder, from, toFolder, to);
+}
+
 int RenameNoReplace(const std::string& from, const std::string& to)
 {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    return errno;
+    return RenameNoReplaceAt(AT_FDCWD, from, AT_FDCWD, to);
 }
 
 std::optional<std::tm> LocalTime(std::time_t when)

@@ -106,7 +106,11 @@ bool IsRegularFile(const std::string& path);
 std::optional<std::vector<std::string>> ListDirectory(const std::string& folder);
 
 // Creates `folder` and every missing parent. 0 when it exists afterwards.
-[[nodiscard]] int MakeDirectories(const std::string& folder);
+// The folders it made, from the top down, are added to `made` when given.
+[[nodiscard]] int MakeDirectories(const std::string& folder, std::vector<std::string>* made = nullptr);
+// Flushes each folder of `made` and the folder that holds it, so that a
+// chain made for a new file survives a power cut with the file.
+[[nodiscard]] int SyncMadeFolders(const std::vector<std::string>& made);
 
 // Copies the regular file `from` to `to`, which must not exist yet
 // (EEXIST otherwise), and flushes the copy and its folder to the medium.
@@ -117,7 +121,12 @@ std::optional<std::vector<std::string>> ListDirectory(const std::string& folder)
 int RemoveFile(const std::string& path);
 
 // Renames `from` to `to` only when nothing is at `to` (EEXIST otherwise).
+// Where the file system has no such rename (FUSE, network shares), a
+// hard link and an unlink, or else a rename over an exclusively created
+// placeholder, still never replace a file.
 [[nodiscard]] int RenameNoReplace(const std::string& from, const std::string& to);
+// The same, for names relative to open folders (or AT_FDCWD).
+[[nodiscard]] int RenameNoReplaceAt(int fromFolder, const std::string& from, int toFolder, const std::string& to);
 
 // Local calendar time of `when` under the current time zone rules.
 std::optional<std::tm> LocalTime(std::time_t when);

@@ -1,8 +1,9 @@
 // The whole-file copy that thumbnails travel with: small files, copied
-// in one go, never over an existing file, and on the medium before the
-// caller goes on (a move deletes the original next).
+// in one go, never over an existing file, and on the medium under their
+// name before the caller goes on (a move deletes the original next).
 
 #include "platform/FileSystem.h"
+#include "platform/StagedFile.h"
 
 #include <cerrno>
 #include <memory>
@@ -33,24 +34,18 @@ int CopyFileExclusive(const std::string& from, const std::string& to)
     OpenResult source = OpenRegularForReading(from);
     if (!source.File.IsOpen())
         return source.Error;
-    OpenResult dest = CreateExclusive(to);
+    if (Exists(to))
+        return EEXIST;
+    StagedResult dest = CreateStaged(FolderOf(to));
     if (!dest.File.IsOpen())
         return dest.Error;
-    const auto created = StatDescriptor(dest.File.Get());
-
-    int error = copyBytes(source.File.Get(), dest.File.Get());
+    // Written under a temporary name and named only once whole and
+    // flushed; on every failure the staged file goes.
+    int error = copyBytes(source.File.Get(), dest.File.Descriptor());
     if (error == 0)
-        error = SyncFile(dest.File.Get());
-    if (const int closed = dest.File.Close(); error == 0)
-        error = closed;
+        error = dest.File.Commit(NameOf(to), false);
     if (error == 0)
-        error = SyncDirectory(FolderOf(to));
-    if (error != 0) {
-        // Only the file this call created is removed.
-        const auto present = StatLink(to);
-        if (present && created && SameFile(*present, *created))
-            RemoveFile(to);
-    }
+        error = dest.File.Finish();
     return error;
 }
 

@@ -12,7 +12,8 @@
 // video copies (when it is a terminal) and, on failure, one line naming
 // the file and the reason; the batch stops at the first failure and what
 // was done stays. Exit 0 on success, 1 on failure, 2 on wrong usage.
-// Ctrl-C stops the video under way without leaving a partial file.
+// Ctrl-C, SIGTERM and SIGHUP stop the video under way without leaving a
+// partial file. A thumbnail that could not travel gets a warning line.
 
 #include "tools/Commands.h"
 
@@ -20,10 +21,10 @@
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "platform/MountLookup.h"
+#include "platform/TerminationSignals.h"
 #include "transfer/Transfer.h"
 #include "transfer/TargetNames.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -32,38 +33,6 @@
 #include <vector>
 
 namespace {
-
-volatile std::sig_atomic_t gInterrupted = 0;
-
-extern "C" void noteInterrupt(int)
-{
-    gInterrupted = 1;
-}
-
-// Lets Ctrl-C and a polite kill stop the batch instead of the process,
-// for as long as it lives.
-class TInterruptScope {
-public:
-    TInterruptScope()
-    {
-        struct sigaction action {};
-        action.sa_handler = noteInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &FPreviousInt);
-        sigaction(SIGTERM, &action, &FPreviousTerm);
-    }
-    ~TInterruptScope()
-    {
-        sigaction(SIGINT, &FPreviousInt, nullptr);
-        sigaction(SIGTERM, &FPreviousTerm, nullptr);
-    }
-    TInterruptScope(const TInterruptScope&) = delete;
-    TInterruptScope& operator=(const TInterruptScope&) = delete;
-
-private:
-    struct sigaction FPreviousInt {};
-    struct sigaction FPreviousTerm {};
-};
 
 struct TArguments {
     bool Move = false;
@@ -179,9 +148,15 @@ int runTransfer(TTransferWay way, int argc, char** argv, const char* usage)
     int highest = toHandheld ? HighestVideoNumberIn(folder) : 0;
     // A DRIVE that is a mount point is held to it: should it be unmounted
     // part-way, nothing is written into the folder it leaves behind.
-    const TTransferRequest request{way, arguments->Move ? TTransferKind::Move : TTransferKind::Copy, folder,
-                                   toHandheld ? &highest : nullptr,
-                                   toHandheld && IsMounted(destination) ? destination : std::string()};
+    TTransferRequest request{way, arguments->Move ? TTransferKind::Move : TTransferKind::Copy, folder,
+                             toHandheld ? &highest : nullptr,
+                             toHandheld && IsMounted(destination) ? destination : std::string(), {}};
+    // Handheld sources are held to the drive they are on, so a move
+    // deletes nothing below it once it is unplugged.
+    if (!toHandheld) {
+        if (const std::optional<MountEntry> source = MountHolding(snapshot->Items.front().Info.FullPath))
+            request.SourceDriveMountPoint = source->mountPoint;
+    }
 
     TBatchProgress progress;
     progress.Start(snapshot->NeededBytes, static_cast<int>(snapshot->Items.size()));
@@ -191,17 +166,20 @@ int runTransfer(TTransferWay way, int argc, char** argv, const char* usage)
 
     TTransferHooks hooks;
     hooks.Report = [&](double units, const std::string& path) { progressLine.Report(units, path); };
-    hooks.ShouldStop = [] { return gInterrupted != 0; };
+    hooks.ShouldStop = [] { return platform::TerminationSignals::Requested(); };
     hooks.Arrived = [&](const TBatchItem& source, const TFileInfo& arrived, bool) {
         progressLine.Finish();
         std::printf("%s\t%s\n", source.Info.FullPath.c_str(), arrived.FullPath.c_str());
         std::fflush(stdout);
     };
 
-    const TInterruptScope interrupts;
+    const platform::TerminationSignals endingSignals;
     const TBatchResult result = RunTransfer(request, *snapshot, copier, progress, hooks);
     progressLine.Finish();
 
+    for (const TLeftBehind& thumbnail : result.ThumbnailsLeft)
+        std::fprintf(stderr, "vantrel-tool: warning: thumbnail %s stayed behind: %s\n", thumbnail.Path.c_str(),
+                     thumbnail.Reason.c_str());
     int status = 0;
     for (const std::string& stayed : result.Stayed)
         status = fail("cannot delete " + stayed + "; it stays where it was");

@@ -1,5 +1,7 @@
 #include "transfer/Deletion.h"
 
+#include "catalogue/ThumbnailUsers.h"
+#include "platform/Drives.h"
 #include "platform/FileSystem.h"
 
 #include <cerrno>
@@ -11,9 +13,11 @@ bool DeleteFileIfPresent(const std::string& path)
     return error == 0 || error == ENOENT;
 }
 
-TBatchResult RunDeletion(const TBatchSnapshot& snapshot, TBatchProgress& progress, const TDeletionHooks& hooks)
+TBatchResult RunDeletion(const TBatchSnapshot& snapshot, TBatchProgress& progress, const TDeletionHooks& hooks,
+                         const std::string& driveMountPoint)
 {
     TBatchResult result;
+    TThumbnailUsers thumbnailUsers;
     const auto& items = snapshot.Items;
     for (auto item = items.rbegin(); item != items.rend(); ++item) {
         if (hooks.ShouldStop && hooks.ShouldStop()) {
@@ -24,18 +28,29 @@ TBatchResult RunDeletion(const TBatchSnapshot& snapshot, TBatchProgress& progres
             progress.NextVideo();
             if (hooks.Report)
                 hooks.Report(1, item->Info.FileName);
-            if (!DeleteFileIfPresent(item->Info.FullPath)) {
+            const TFileInfo& video = item->Info;
+            if (!driveMountPoint.empty() && !IsOnMountedDrive(video.FullPath, driveMountPoint)) {
+                result.Outcome = TBatchOutcome::Failed;
+                result.FailurePath = video.FullPath;
+                result.Error = ENODEV;
+                result.FailureText = "cannot delete " + video.FullPath + ": " + driveMountPoint + " is not mounted";
+                break;
+            }
+            const bool thumbnailGoes = !video.NoThumb && !thumbnailUsers.UsedByOthers(video.FullPath, video.ThumbPath);
+            if (!DeleteFileIfPresent(video.FullPath)) {
                 // The row stays, and so does the thumbnail it shows.
-                result.Stayed.push_back(item->Info.FullPath);
+                result.Stayed.push_back(video.FullPath);
             } else {
-                if (!item->Info.NoThumb && !DeleteFileIfPresent(item->Info.ThumbPath))
-                    result.Stayed.push_back(item->Info.ThumbPath);
+                thumbnailUsers.Gone(video.FullPath);
+                if (thumbnailGoes && !DeleteFileIfPresent(video.ThumbPath))
+                    result.Stayed.push_back(video.ThumbPath);
                 if (hooks.Deleted)
                     hooks.Deleted(*item);
             }
         } catch (const std::exception& error) {
             result.Outcome = TBatchOutcome::Failed;
             result.FailureText = item->Info.FullPath + ": " + error.what();
+            result.FailurePath = item->Info.FullPath;
             break;
         }
         if (hooks.Turn)

@@ -3,7 +3,10 @@
 // Deletes the videos of a snapshot, each with its thumbnail, from the
 // handheld, from the last item to the first. A video that cannot be
 // deleted keeps its row and is named in the result; its thumbnail is
-// kept with it.
+// kept with it, and so is a thumbnail that another video of the folder
+// also shows. Nothing is deleted once the drive at `driveMountPoint`
+// (when given) has left the mount table: the batch fails there, naming
+// the video, and the videos still to come stay.
 
 #include "transfer/Transfer.h"
 
@@ -14,7 +17,8 @@ struct TDeletionHooks : TBatchHooks {
     std::function<void()> Turn;
 };
 
-TBatchResult RunDeletion(const TBatchSnapshot& snapshot, TBatchProgress& progress, const TDeletionHooks& hooks);
+TBatchResult RunDeletion(const TBatchSnapshot& snapshot, TBatchProgress& progress, const TDeletionHooks& hooks,
+                         const std::string& driveMountPoint = {});
 
 // Deletes one file. True when it is gone afterwards (a file that was
 // already gone counts as deleted).

@@ -89,14 +89,20 @@ std::optional<std::string> NextPspFileName(const std::string& folder, int& highe
 
 std::string PcTargetName(const std::string& folder, const std::string& fileName, const std::string& preferred)
 {
-    if (!IsBlank(preferred) && !platform::Exists(folder + preferred))
+    const TTakenNames taken(folder);
+    const auto isFree = [&taken, &folder](const std::string& name) {
+        // A name spelt with other case is taken too; so is anything the
+        // listing missed since (the final rename never replaces).
+        return !taken.Contains(name) && !platform::Exists(folder + name);
+    };
+    if (!IsBlank(preferred) && isFree(preferred))
         return folder + preferred;
-    if (!platform::Exists(folder + fileName))
+    if (isFree(fileName))
         return folder + fileName;
     const std::string stem = fileName.size() > 4 ? fileName.substr(0, fileName.size() - 4) : fileName;
     for (unsigned counter = 0;; ++counter) {
-        std::string candidate = folder + stem + "_" + std::to_string(counter) + ".MP4";
-        if (!platform::Exists(candidate))
-            return candidate;
+        std::string candidate = stem + "_" + std::to_string(counter) + ".MP4";
+        if (isFree(candidate))
+            return folder + candidate;
     }
 }

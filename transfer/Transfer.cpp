@@ -1,9 +1,11 @@
 #include "transfer/Transfer.h"
 
+#include "catalogue/ThumbnailUsers.h"
 #include "catalogue/TurningWait.h"
 #include "catalogue/uClass.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
+#include "platform/StagedFile.h"
 #include "transfer/Deletion.h"
 #include "transfer/TargetNames.h"
 
@@ -61,7 +63,15 @@ private:
     bool DeleteSource(const TFileInfo& source, bool withThumbnail);
     bool StopRequested() const { return FHooks.ShouldStop && FHooks.ShouldStop(); }
     bool Moving() const { return FRequest.Kind == TTransferKind::Move; }
+    void Fail(std::string text, std::string path, int error = 0)
+    {
+        FResult.Outcome = TBatchOutcome::Failed;
+        FResult.FailureText = std::move(text);
+        FResult.FailurePath = std::move(path);
+        FResult.Error = error;
+    }
 
+    TThumbnailUsers FThumbnailUsers;
     const TTransferRequest& FRequest;
     TCopyFile& FCopier;
     TBatchProgress& FProgress;
@@ -77,8 +87,7 @@ bool TTransferRun::Transfer(const TBatchItem& item)
     FProgress.NextVideo();
     const std::optional<std::string> dest = DestinationFor(item.Info);
     if (!dest) {
-        FResult.Outcome = TBatchOutcome::Failed;
-        FResult.FailureText = "no free handheld file name is left in " + FRequest.Folder;
+        Fail("no free handheld file name is left in " + FRequest.Folder, FRequest.Folder);
         return false;
     }
     if (!CopyVideo(item.Info, *dest))
@@ -99,8 +108,7 @@ bool TTransferRun::Transfer(const TBatchItem& item)
         if (FHooks.Arrived)
             FHooks.Arrived(item, record, sourceDeleted);
     } catch (const std::exception& error) {
-        FResult.Outcome = TBatchOutcome::Failed;
-        FResult.FailureText = *dest + ": " + error.what();
+        Fail(*dest + ": " + error.what(), *dest);
         return false;
     }
     return true;
@@ -118,14 +126,15 @@ std::optional<std::string> TTransferRun::DestinationFor(const TFileInfo& info)
 bool TTransferRun::CopyVideo(const TFileInfo& info, const std::string& dest)
 {
     const TCopierBinding binding(FCopier, FHooks.ShouldStop, FRequest.DriveMountPoint);
-    if (FCopier.Execute(info.FullPath, dest))
+    TCopyResult copied = FCopier.Run(info.FullPath, dest);
+    FCopier.FailureText = copied.Text;
+    if (copied.Ok())
         return true;
-    if (StopRequested()) {
+    if (copied.Status == TCopyStatus::Stopped || StopRequested())
         FResult.Outcome = TBatchOutcome::Stopped;
-    } else {
-        FResult.Outcome = TBatchOutcome::Failed;
-        FResult.FailureText = FCopier.FailureText;
-    }
+    else
+        Fail(std::move(copied.Text), std::move(copied.Path), copied.Error);
+    FResult.FailureShown = copied.Shown;
     return false;
 }
 
@@ -146,7 +155,9 @@ void TTransferRun::CopyThumbnail(TFileInfo& record, const std::string& dest)
     if (error == 0) {
         record.ThumbPath = target;
     } else {
-        // The video still counts as delivered; its row gets no picture.
+        // The video still counts as delivered; its row gets no picture,
+        // and the result names the thumbnail that stayed behind.
+        FResult.ThumbnailsLeft.push_back({source, "cannot copy it to " + target + ": " + platform::ErrorText(error)});
         record.NoThumb = true;
         record.ThumbPath.clear();
     }
@@ -154,21 +165,31 @@ void TTransferRun::CopyThumbnail(TFileInfo& record, const std::string& dest)
         FHooks.Report(static_cast<double>(record.ThumbSize), record.ThumbPath);
 }
 
-// Deletes a moved video's source and, when it travelled too, its
-// thumbnail. True when the video is gone; what stays is noted.
+// Deletes a moved video's source and, when it travelled too and no
+// other video of the source folder shows it, its thumbnail. True when the
+// video is gone; what stays is noted. Nothing is deleted below a source
+// drive that has left the mount table.
 bool TTransferRun::DeleteSource(const TFileInfo& source, bool withThumbnail)
 {
+    const std::string& mountPoint = FRequest.SourceDriveMountPoint;
+    if (!mountPoint.empty() && !IsOnMountedDrive(source.FullPath, mountPoint)) {
+        FResult.Stayed.push_back(source.FullPath);
+        return false;
+    }
+    const bool thumbnailGoes = withThumbnail && !FThumbnailUsers.UsedByOthers(source.FullPath, source.ThumbPath);
     std::vector<std::string> stayed = RunWhileTurning(
-        [&source, withThumbnail] {
+        [&source, thumbnailGoes] {
             std::vector<std::string> kept;
             if (!DeleteFileIfPresent(source.FullPath))
                 kept.push_back(source.FullPath);
-            else if (withThumbnail && !DeleteFileIfPresent(source.ThumbPath))
+            else if (thumbnailGoes && !DeleteFileIfPresent(source.ThumbPath))
                 kept.push_back(source.ThumbPath);
             return kept;
         },
         FCopier.OnTurn);
     const bool videoDeleted = stayed.empty() || stayed.front() != source.FullPath;
+    if (videoDeleted)
+        FThumbnailUsers.Gone(source.FullPath);
     FResult.Stayed.insert(FResult.Stayed.end(), stayed.begin(), stayed.end());
     return videoDeleted;
 }
@@ -179,6 +200,10 @@ TBatchResult RunTransfer(const TTransferRequest& request, const TBatchSnapshot& 
                          TBatchProgress& progress, const TTransferHooks& hooks)
 {
     TTransferRun run(request, copier, progress, hooks);
+    // What copies into this folder left when they were killed goes first;
+    // a copy under way in another process holds its file and stays.
+    if (request.DriveMountPoint.empty() || IsOnMountedDrive(request.Folder, request.DriveMountPoint))
+        (void)platform::RemoveAbandonedStagedFiles(request.Folder);
     const auto& items = snapshot.Items;
     if (request.Kind == TTransferKind::Move) {
         for (auto item = items.rbegin(); item != items.rend() && run.Transfer(*item); ++item) {

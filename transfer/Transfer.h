@@ -6,12 +6,15 @@
 // The window and vantrel-tool both drive it; it owns no widget and shows
 // nothing itself, but tells its caller through hooks what happened.
 //
-// For each video, in order: a free destination name; the video through
-// the chunked copier (flushed to the medium); the thumbnail, copied whole
-// and never over an existing file (flushed too); only then, on a move,
-// the source video and its thumbnail are deleted. A source that cannot
-// be deleted stays, and is named in the result. The batch stops at the
-// first video that fails; what was done before it stays done.
+// First the leftovers of copies into the destination folder that were
+// killed part-way are removed. Then, for each video, in order: a free
+// destination name; the video through the chunked copier (flushed to the
+// medium under a temporary name, then named); the thumbnail, copied whole
+// the same way and never over an existing file; only then, on a move,
+// the source video and its thumbnail are deleted. A thumbnail that
+// another video of its folder also shows stays for that one. A source
+// that cannot be deleted stays, and is named in the result. The batch
+// stops at the first video that fails; what was done before it stays.
 
 #include "transfer/Batch.h"
 #include "transfer/BatchProgress.h"
@@ -27,12 +30,26 @@ enum class TTransferKind { Copy, Move };
 
 enum class TBatchOutcome { Done, Failed, Stopped };
 
-struct TBatchResult {
+// A thumbnail that did not travel with its video, and why.
+struct TLeftBehind {
+    std::string Path;
+    std::string Reason;
+};
+
+struct [[nodiscard]] TBatchResult {
     TBatchOutcome Outcome = TBatchOutcome::Done;
     // What failed, naming the file (empty unless Failed).
     std::string FailureText;
+    // The file the failure is about and the errno of the failed step
+    // (0 when no system call failed).
+    std::string FailurePath;
+    int Error = 0;
+    // A box has told the user of the failure already.
+    bool FailureShown = false;
     // Files a move or a deletion could not delete; they are still there.
     std::vector<std::string> Stayed;
+    // Thumbnails that could not be copied; their videos arrived without.
+    std::vector<TLeftBehind> ThumbnailsLeft;
 };
 
 // What every batch tells its caller and asks it.
@@ -64,6 +81,9 @@ struct TTransferRequest {
     // empty when it may be anywhere. Nothing is written once that drive
     // has left the mount table: its folder is then the computer's own.
     std::string DriveMountPoint;
+    // The same for the drive the sources are on: a move deletes nothing
+    // below it once it has left the mount table.
+    std::string SourceDriveMountPoint;
 };
 
 // Runs the batch: a move from the last item to the first (a removed row

@@ -9,6 +9,7 @@
 #include "platform/Settings.h"
 #include "ui/Cursors.h"
 #include "ui/Dialogs.h"
+#include "ui/EndingSignalWatcher.h"
 #include "ui/EscapeWatcher.h"
 
 #include <QCloseEvent>
@@ -69,6 +70,8 @@ void TfrmVantrel::FormCreate()
     FCopier->OnProgress = [this](int count, const std::string& source) { CopyProgress(count, source); };
     FCopier->OnTurn = [this] { Turn(); };
     FCopier->ShowError = [](const std::string& text) { ShowMessage(text, TMessageKind::Error); };
+
+    FEndingSignals = std::make_unique<TEndingSignalWatcher>([this] { EndOnSignal(); });
 
     FScanner = std::make_unique<TListFiles>();
     FScanner->OnFile = [this](const TFileInfo& info) { AddVideoRow(info); };

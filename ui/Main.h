@@ -46,6 +46,7 @@
 
 class DriveWatcher;
 class TEscapeWatcher;
+class TEndingSignalWatcher;
 
 // What the drive watcher reports.
 enum class TDeviceEvent { Arrival, RemoveComplete };
@@ -124,6 +125,9 @@ public:
     // Esc while a batch runs: the batch stops after the file under way,
     // which leaves nothing behind.
     void StopBatch();
+    // A signal asked the program to end: a running batch stops as on
+    // Esc, then the window closes.
+    void EndOnSignal();
     const TBatchProgress& BatchProgress() const { return FBatch; }
 
     // In-place editing of titles and names.
@@ -276,6 +280,8 @@ private:
     std::string FBatchDrive;
     std::vector<TDeviceEvent> FHeldDeviceEvents;
     std::unique_ptr<TEscapeWatcher> FEscapeWatcher;
+    std::unique_ptr<TEndingSignalWatcher> FEndingSignals;
+    bool FEndAfterBatch = false;
     std::vector<TLockable> FTransferLock;
     std::vector<TLockable> FDeleteLock;
 

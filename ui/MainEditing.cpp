@@ -167,6 +167,7 @@ void TfrmVantrel::CommitTitle(TPaneSide pane, int row, const std::string& text)
 void TfrmVantrel::CommitFileName(int row, const std::string& text)
 {
     TFileInfo& info = lvPC.RecordForEdit(row);
+    const std::string thumbnail = info.ThumbPath;
     switch (RenameVideo(info, text)) {
     case TRenameOutcome::Renamed:
     case TRenameOutcome::NotRenamed:
@@ -176,6 +177,9 @@ void TfrmVantrel::CommitFileName(int row, const std::string& text)
         break;
     case TRenameOutcome::Failed:
         ShowMessage(kRenameFailed, TMessageKind::Plain);
+        break;
+    case TRenameOutcome::VideoOnly:
+        ShowMessage(SplitRenameText(info.FullPath, thumbnail), TMessageKind::Error);
         break;
     }
     lvPC.RowChanged(row);

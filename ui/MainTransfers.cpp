@@ -9,18 +9,24 @@
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "platform/MountLookup.h"
+#include "transfer/AfterBatchText.h"
 #include "transfer/Deletion.h"
 #include "transfer/TargetNames.h"
 #include "ui/Dialogs.h"
 #include "ui/EscapeWatcher.h"
 
+#include <QApplication>
 #include <QScopedValueRollback>
+#include <QTimer>
+
+#include <utility>
 
 namespace {
 
 constexpr const char* kNoSpace = "Not enough free disk space for storage.";
 constexpr const char* kDeleteQuestion = "Are you sure you want to delete the selected file from the PSP list?";
 constexpr const char* kStopHint = "Press Esc to stop";
+constexpr int kEndRetryMs = 20;
 
 // Runs `step` when the scope ends, however it ends.
 template <class Step>
@@ -39,14 +45,6 @@ std::string TooLargeText(const TFileInfo& info, const std::string& fsType)
 {
     return info.FullPath + " is 4 GB or larger; the " + fsType
          + " file system of the destination cannot hold it. Nothing was copied.";
-}
-
-std::string StayedText(const std::vector<std::string>& stayed)
-{
-    std::string text = "These files could not be deleted and are still there:";
-    for (const std::string& path : stayed)
-        text += "\n" + path;
-    return text;
 }
 
 // True when a video of the snapshot is too large for the file system
@@ -107,7 +105,7 @@ void TfrmVantrel::SendToPsp(TTransferKind kind, const std::function<TBatchSnapsh
     const std::string folder = PspVideoFolder();
     if (RefuseTooLarge(snapshot, folder))
         return;
-    const TTransferRequest request{TTransferWay::ToHandheld, kind, folder, &FHighestVideoNumber, cbDriver.Drive()};
+    const TTransferRequest request{TTransferWay::ToHandheld, kind, folder, &FHighestVideoNumber, cbDriver.Drive(), {}};
     RunTransferBatch(request, snapshot, TPaneSide::Computer, TPaneSide::Handheld);
 }
 
@@ -135,7 +133,7 @@ void TfrmVantrel::TransferToPc(TTransferKind kind)
     // A copy shows the folder as it is used, with its trailing '/'.
     if (kind == TTransferKind::Copy)
         SetPathBoxText(folder);
-    const TTransferRequest request{TTransferWay::ToComputer, kind, folder, nullptr, {}};
+    const TTransferRequest request{TTransferWay::ToComputer, kind, folder, nullptr, {}, cbDriver.Drive()};
     RunTransferBatch(request, snapshot, TPaneSide::Handheld, TPaneSide::Computer);
 }
 
@@ -195,7 +193,7 @@ void TfrmVantrel::actDeletePspFileExecute()
             static_cast<TBatchHooks&>(hooks) = WindowBatchHooks();
             hooks.Turn = [this] { Turn(); };
             hooks.Deleted = [this](const TBatchItem& item) { RemoveRow(TPaneSide::Handheld, item.Row); };
-            return RunDeletion(snapshot, FBatch, hooks);
+            return RunDeletion(snapshot, FBatch, hooks, cbDriver.Drive());
         },
         [this, anchor] {
             ShowDiskSpace();
@@ -222,10 +220,12 @@ void TfrmVantrel::RunBatch(const std::function<TBatchResult()>& body, const std:
         if (result.Outcome != TBatchOutcome::Done)
             spDealFileName.setText(QStringLiteral("Fail"));
     }
-    if (!result.Stayed.empty())
-        ShowMessage(StayedText(result.Stayed), TMessageKind::Error);
+    if (const std::string told = AfterBatchText(result); !told.empty())
+        ShowMessage(told, TMessageKind::Error);
     ReplayDeviceEvents();
     ReportReady("batch ended");
+    if (std::exchange(FEndAfterBatch, false))
+        close();
 }
 
 void TfrmVantrel::BeginBatch()
@@ -250,6 +250,24 @@ void TfrmVantrel::StopBatch()
 {
     if (FBatchRunning)
         FStopRequested = true;
+}
+
+void TfrmVantrel::EndOnSignal()
+{
+    if (FBatchRunning) {
+        FEndAfterBatch = true;
+        StopBatch();
+        return;
+    }
+    // A box waiting for an answer gets the answer Esc gives; a load under
+    // way ends first. The window closes as soon as it may.
+    if (QWidget* box = QApplication::activeModalWidget()) {
+        box->close();
+        QTimer::singleShot(0, this, [this] { EndOnSignal(); });
+        return;
+    }
+    if (!close())
+        QTimer::singleShot(kEndRetryMs, this, [this] { EndOnSignal(); });
 }
 
 TBatchHooks TfrmVantrel::WindowBatchHooks()

@@ -111,7 +111,7 @@ int main(int argc, char** argv)
         fs::remove_all(cpTarget);
 
         int highest = 0;
-        const TTransferRequest request{TTransferWay::ToHandheld, TTransferKind::Copy, HandheldVideoFolder(drive), &highest, {}};
+        const TTransferRequest request{TTransferWay::ToHandheld, TTransferKind::Copy, HandheldVideoFolder(drive), &highest, {}, {}};
         progress.Start(snapshot.NeededBytes, Videos);
         clock.Start();
         TBatchResult result;

@@ -100,3 +100,26 @@ TEST_F(VideoRename, PathsInTheNameFailAndAThumbnailThatCannotFollowTakesTheVideo
     EXPECT_FALSE(Exists(FFolder / "clip.MP4"));
     EXPECT_EQ(movie.FileName, "movie.mp4");
 }
+
+TEST_F(VideoRename, AThumbnailAnotherVideoShowsIsCopiedNotCarriedOff)
+{
+    TFileInfo lower = Video("clip", true);
+    WriteFile(FFolder / "clip.MP4", "the twin");  // shows clip.THM too
+
+    ASSERT_EQ(RenameVideo(lower, "holiday"), TRenameOutcome::Renamed);
+
+    EXPECT_EQ(lower.ThumbPath, FFolder / "holiday.THM");
+    EXPECT_EQ(ReadFile(FFolder / "holiday.THM"), "thumb clip");
+    EXPECT_EQ(ReadFile(FFolder / "clip.THM"), "thumb clip");
+    EXPECT_FALSE(Exists(FFolder / "clip.mp4"));
+}
+
+TEST_F(VideoRename, AThumbnailThatCannotFollowSendsTheVideoBack)
+{
+    TFileInfo movie = Video("movie", true);
+    std::filesystem::remove(movie.ThumbPath);  // gone since the scan
+
+    EXPECT_EQ(RenameVideo(movie, "other"), TRenameOutcome::Failed);
+    EXPECT_EQ(ReadFile(FFolder / "movie.mp4"), "video movie");
+    EXPECT_FALSE(Exists(FFolder / "other.MP4"));
+}

@@ -21,12 +21,14 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::MatchesRegex;
 
-// Starts the copy, waits until its window is up, and ends it.
+// Starts the copy, waits until its window is up, and ends it without
+// letting it save its settings (a polite SIGTERM would close the window,
+// which saves them), so every start is a start on the same settings.
 void RunUntilShown(const std::string& program, const std::string& home)
 {
     auto process = StartProgram(program, {}, home);
     ASSERT_TRUE(WaitForError(*process, "panes filled"));
-    process->terminate();
+    process->kill();
     ASSERT_TRUE(process->waitForFinished(60000));
 }
 

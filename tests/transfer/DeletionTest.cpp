@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 namespace {
 
 TBatchItem HandheldVideo(const std::string& folder, int row, bool withThumb)
@@ -103,4 +106,56 @@ TEST(Deletion, AlreadyVanishedFileCountsAsDeletedAndStopIsHeard)
     EXPECT_EQ(result.Outcome, TBatchOutcome::Stopped);
     EXPECT_EQ(recorder.Deleted, (std::vector<int>{2}));
     EXPECT_TRUE(Exists(folder / "M4V00001.MP4"));
+}
+
+TEST(Deletion, AThumbnailAnotherVideoShowsStaysWithIt)
+{
+    TempFolder folder;
+    TBatchItem lower = HandheldVideo(folder.Path(), 1, true);
+    TBatchItem upper = lower;
+    upper.Row = 2;
+    upper.Info.FileName = "m4v00001.mp4";
+    upper.Info.FullPath = folder / "m4v00001.mp4";
+    WriteFile(upper.Info.FullPath, "twin");
+    TBatchSnapshot first;
+    AddToSnapshot(first, lower);
+    TDeletionRecorder recorder;
+
+    EXPECT_EQ(recorder.Run(first).Outcome, TBatchOutcome::Done);
+    EXPECT_FALSE(Exists(lower.Info.FullPath));
+    EXPECT_TRUE(Exists(lower.Info.ThumbPath));
+
+    TBatchSnapshot second;
+    AddToSnapshot(second, upper);
+    EXPECT_EQ(recorder.Run(second).Outcome, TBatchOutcome::Done);
+    EXPECT_FALSE(Exists(lower.Info.ThumbPath));
+}
+
+TEST(Deletion, NothingIsDeletedOnceTheHandheldLeftTheMountTable)
+{
+    TempFolder folder;
+    const std::string mountTable = folder / "mountinfo";
+    const std::string drive = folder / "psp";
+    const std::string videos = drive + "/MP_ROOT/100MNV01/";
+    std::filesystem::create_directories(videos);
+    TBatchSnapshot snapshot;
+    AddToSnapshot(snapshot, HandheldVideo(videos, 1, true));
+    AddToSnapshot(snapshot, HandheldVideo(videos, 2, true));
+    WriteFile(mountTable, "36 35 98:0 / " + drive + " rw - vfat /dev/sdz1 rw\n");
+    setenv("VANTREL_MOUNTINFO", mountTable.c_str(), 1);
+    TDeletionRecorder recorder;
+    recorder.Hooks.Deleted = [&](const TBatchItem& item) {
+        recorder.Deleted.push_back(item.Row);
+        WriteFile(mountTable, "");  // unplugged after the first deletion
+    };
+    recorder.Progress.Start(2, 2);
+
+    const TBatchResult result = RunDeletion(snapshot, recorder.Progress, recorder.Hooks, drive);
+    unsetenv("VANTREL_MOUNTINFO");
+
+    EXPECT_EQ(result.Outcome, TBatchOutcome::Failed);
+    EXPECT_EQ(result.FailurePath, videos + "M4V00001.MP4");
+    EXPECT_EQ(recorder.Deleted, (std::vector<int>{2}));
+    EXPECT_TRUE(Exists(videos + "M4V00001.MP4"));
+    EXPECT_TRUE(Exists(videos + "M4V00001.THM"));
 }

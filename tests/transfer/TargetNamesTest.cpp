@@ -101,6 +101,18 @@ TEST(PcTargetName, BlankRememberedNameCountsAsNoneAndStemCaseIsKept)
     EXPECT_EQ(PcTargetName(to, "m4v00003.mp4", ""), to + "m4v00003_0.MP4");
 }
 
+TEST(PcTargetName, NamesSpeltWithOtherCaseAreTaken)
+{
+    // Two names one FAT medium, or a case-blind share, would take as one.
+    TempFolder folder;
+    const std::string& to = folder.Path();
+    Touch(to + "m4v00012.mp4");
+    Touch(to + "HOLIDAY.MP4");
+    Touch(to + "m4v00012_0.Mp4");
+
+    EXPECT_EQ(PcTargetName(to, "M4V00012.MP4", "holiday.mp4"), to + "M4V00012_1.MP4");
+}
+
 TEST(ThumbnailPathFor, ReplacesTheExtensionOfTheNameOnly)
 {
     EXPECT_EQ(ThumbnailPathFor("/a/M4V00001.MP4"), "/a/M4V00001.THM");

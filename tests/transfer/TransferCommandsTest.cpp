@@ -4,7 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -94,4 +101,99 @@ TEST_F(TransferCommands, WrongUsageExitsTwo)
         EXPECT_EQ(run.ExitCode, 2) << arguments;
         EXPECT_NE(run.Err.find("usage:"), std::string::npos) << arguments;
     }
+}
+
+namespace {
+
+// Starts vantrel-tool with `arguments` and sends it `signal` once a file
+// of the copy shows up in `folder`; its exit status, as waitpid gives it.
+int SignalToolMidCopy(const std::vector<std::string>& arguments, const std::string& folder, int signal)
+{
+    const char* build = std::getenv("VANTREL_BUILD_DIR");
+    const std::string tool = std::string(build ? build : ".") + "/vantrel-tool";
+    std::vector<char*> argv{const_cast<char*>(tool.c_str())};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        ::dup2(quiet, STDOUT_FILENO);
+        ::dup2(quiet, STDERR_FILENO);
+        ::execv(tool.c_str(), argv.data());
+        ::_exit(127);
+    }
+    bool seen = false;
+    for (int polls = 0; polls < 200000 && !seen; ++polls) {
+        std::error_code missing;
+        seen = fs::exists(folder, missing) && !fs::is_empty(folder, missing);
+        if (!seen)
+            ::usleep(50);
+    }
+    ::kill(child, signal);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return seen ? status : -1;
+}
+
+std::vector<std::string> VideoNamesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > 4 && name.substr(name.size() - 4) == ".MP4")
+            names.push_back(name);
+    }
+    return names;
+}
+
+} // namespace
+
+TEST_F(TransferCommands, AKilledSendLeavesNoVideoUnderAHandheldNameAndTheNextSendClearsUp)
+{
+    const std::string movie = FComputer + "movie.MP4";
+    fs::resize_file(fs::path(FComputer + "beach.MP4"), 0);
+    { std::ofstream(movie).close(); }
+    fs::resize_file(movie, 256 << 20);  // sparse: quick to read, long to write
+    fs::remove_all(FHandheld);
+
+    const int status = SignalToolMidCopy({"send", FDrive, movie}, FHandheld, SIGKILL);
+    ASSERT_NE(status, -1) << "the copy never showed up";
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const std::vector<std::string> videos = VideoNamesIn(FHandheld);
+    for (const std::string& name : videos)
+        EXPECT_EQ(fs::file_size(FHandheld + name), 256u << 20) << name << " is cut off";
+
+    const ToolRun run = RunTool(FRoot, "send " + ShellQuoted(FDrive) + " " + ShellQuoted(FComputer + "beach.MP4"));
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(FHandheld))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left.size(), videos.size() + 1) << "a leftover of the killed copy stayed";
+}
+
+TEST_F(TransferCommands, EndingSignalsStopTheSendAsCtrlCDoes)
+{
+    const std::string movie = FComputer + "movie.MP4";
+    { std::ofstream(movie).close(); }
+    fs::resize_file(movie, 256 << 20);
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        fs::remove_all(FHandheld);
+        const int status = SignalToolMidCopy({"send", FDrive, movie}, FHandheld, signal);
+        ASSERT_NE(status, -1) << "the copy never showed up";
+        ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal << " ended the tool at once";
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+        EXPECT_TRUE(fs::is_empty(FHandheld)) << "signal " << signal;
+    }
+}
+
+TEST_F(TransferCommands, AThumbnailThatStayedBehindGetsAWarningLine)
+{
+    WriteFile(FHandheld + "M4V00001.THM", "a stray thumbnail");
+
+    const ToolRun run = RunTool(FRoot, "send " + ShellQuoted(FDrive) + " " + ShellQuoted(FComputer + "holiday.mp4"));
+
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Err.rfind("vantrel-tool: warning: thumbnail " + FComputer + "holiday.thm stayed behind: ", 0), 0u)
+        << run.Err;
 }

@@ -4,12 +4,17 @@
 
 #include "transfer/Transfer.h"
 
+#include "platform/FileSystem.h"
 #include "tests/catalogue/TestFolders.h"
 #include "transfer/TargetNames.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 
 namespace fs = std::filesystem;
 
@@ -61,7 +66,7 @@ struct TRecorder {
                      int* highest = nullptr)
     {
         Progress.Start(snapshot.NeededBytes, static_cast<int>(snapshot.Items.size()));
-        return RunTransfer(TTransferRequest{way, kind, folder, highest, {}}, snapshot, Copier, Progress, Hooks);
+        return RunTransfer(TTransferRequest{way, kind, folder, highest, {}, {}}, snapshot, Copier, Progress, Hooks);
     }
 };
 
@@ -149,7 +154,7 @@ TEST_F(TransferTest, VideosComeBackUnderTheirComputerNamesOrNumberedHandheldName
     EXPECT_EQ(first.Records[0].NewPath, "");
 
     TRecorder second;
-    second.Run(TTransferWay::ToComputer, TTransferKind::Copy, back, Snapshot({onHandheld, onHandheld}));
+    (void)second.Run(TTransferWay::ToComputer, TTransferKind::Copy, back, Snapshot({onHandheld, onHandheld}));
     EXPECT_EQ(second.Arrived, (std::vector<std::string>{back + "M4V00012.MP4", back + "M4V00012_0.MP4"}));
     EXPECT_EQ(ReadFile(back + "M4V00012_0.MP4"), ReadFile(FHandheld + "M4V00012.MP4"));
     EXPECT_EQ(ReadFile(back + "M4V00012_0.THM"), "thumb of holiday.mp4");
@@ -162,16 +167,20 @@ TEST_F(TransferTest, ThumbnailThatCannotBeCopiedLeavesTheStrayFileAndTheSourceTh
     TRecorder recorder;
     int highest = 0;
 
-    recorder.Run(TTransferWay::ToHandheld, TTransferKind::Move, FHandheld,
-                 Snapshot({ComputerVideo(FComputer, "a.mp4", 100, true, 0)}), &highest);
+    const TBatchResult result = recorder.Run(TTransferWay::ToHandheld, TTransferKind::Move, FHandheld,
+                                             Snapshot({ComputerVideo(FComputer, "a.mp4", 100, true, 0)}), &highest);
 
     ASSERT_EQ(recorder.Records.size(), 1u);
     EXPECT_TRUE(recorder.Records[0].NoThumb);
     EXPECT_EQ(recorder.Reports, (std::vector<std::string>{""}));
     EXPECT_EQ(ReadFile(FHandheld + "M4V00001.THM"), "stray");
     EXPECT_FALSE(Exists(FComputer + "a.mp4"));
-    // The thumbnail did not travel, so the computer keeps it.
+    // The thumbnail did not travel, so the computer keeps it, and the
+    // result says so.
     EXPECT_TRUE(Exists(FComputer + "a.THM"));
+    ASSERT_EQ(result.ThumbnailsLeft.size(), 1u);
+    EXPECT_EQ(result.ThumbnailsLeft[0].Path, FComputer + "a.THM");
+    EXPECT_NE(result.ThumbnailsLeft[0].Reason.find("File exists"), std::string::npos);
 }
 
 TEST_F(TransferTest, FailingVideoStopsTheBatchAndWhatWasDoneStays)
@@ -289,4 +298,126 @@ TEST(BatchSnapshot, RoomAndFileSystemLimits)
     EXPECT_EQ(FirstTooLargeFor(snapshot, "exfat"), nullptr);
     snapshot.Items[1].Info.Size = 4294967295.0;
     EXPECT_EQ(FirstTooLargeFor(snapshot, "msdos"), nullptr);
+}
+
+namespace {
+
+std::vector<std::string> EntriesOf(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST_F(TransferTest, ACopyUnderWayHasNoRealNameUntilItIsWholeAndLeavesNoStagedFile)
+{
+    TRecorder recorder;
+    std::vector<std::string> seenMidway;
+    recorder.Copier.OnProgress = [&](int, const std::string&) {
+        if (seenMidway.empty())
+            seenMidway = EntriesOf(FHandheld);
+    };
+    int highest = 0;
+
+    const TBatchResult result = recorder.Run(TTransferWay::ToHandheld, TTransferKind::Copy, FHandheld,
+                                             Snapshot({ComputerVideo(FComputer, "a.mp4", 3 << 20, false, 0)}), &highest);
+
+    EXPECT_EQ(result.Outcome, TBatchOutcome::Done);
+    // Killed at that moment, the folder would hold no cut-off M4V00001.MP4.
+    ASSERT_EQ(seenMidway.size(), 1u);
+    EXPECT_EQ(seenMidway[0].rfind(".vantrel-partial-", 0), 0u) << seenMidway[0];
+    EXPECT_EQ(EntriesOf(FHandheld), (std::vector<std::string>{"M4V00001.MP4"}));
+}
+
+TEST_F(TransferTest, LeftoversOfKilledCopiesGoWithTheNextTransferButACopyUnderWayStays)
+{
+    fs::create_directories(FHandheld);
+    WriteFile(FHandheld + ".vantrel-partial-0123456789abcdef", "cut off by a kill");
+    WriteFile(FHandheld + ".vantrel-partial-fedcba9876543210", "another process is writing this");
+    const platform::FileDescriptor held(::open((FHandheld + ".vantrel-partial-fedcba9876543210").c_str(), O_RDONLY));
+    ASSERT_EQ(::flock(held.Get(), LOCK_EX), 0);
+    TRecorder recorder;
+    int highest = 0;
+
+    const TBatchResult result = recorder.Run(TTransferWay::ToHandheld, TTransferKind::Copy, FHandheld,
+                                             Snapshot({ComputerVideo(FComputer, "a.mp4", 100, false, 0)}), &highest);
+
+    EXPECT_EQ(result.Outcome, TBatchOutcome::Done);
+    EXPECT_EQ(EntriesOf(FHandheld),
+              (std::vector<std::string>{".vantrel-partial-fedcba9876543210", "M4V00001.MP4"}));
+}
+
+TEST_F(TransferTest, StopAfterTheFolderWasSwappedCleansTheFolderTheCopyWentTo)
+{
+    // As after a lazy unmount: the path now names another folder, and the
+    // copy's partial file sits in the one it opened at the start.
+    TRecorder recorder;
+    const std::string moved = FRoot / "moved/";
+    bool swapped = false;
+    recorder.Copier.OnProgress = [&](int, const std::string&) {
+        if (!swapped) {
+            fs::rename(FHandheld, moved);
+            fs::create_directories(FHandheld);
+            swapped = true;
+        }
+    };
+    recorder.Hooks.ShouldStop = [&swapped] { return swapped; };
+    int highest = 0;
+
+    const TBatchResult result = recorder.Run(TTransferWay::ToHandheld, TTransferKind::Copy, FHandheld,
+                                             Snapshot({ComputerVideo(FComputer, "a.mp4", 3 << 20, false, 0)}), &highest);
+
+    EXPECT_EQ(result.Outcome, TBatchOutcome::Stopped);
+    EXPECT_EQ(EntriesOf(moved), std::vector<std::string>{});
+    EXPECT_EQ(EntriesOf(FHandheld), std::vector<std::string>{});
+}
+
+TEST_F(TransferTest, AThumbnailTwoVideosShareStaysUntilTheLastOfThemMoves)
+{
+    TBatchItem lower = ComputerVideo(FComputer, "a.mp4", 100, true, 0);
+    TBatchItem upper = ComputerVideo(FComputer, "a.MP4", 200, false, 1);
+    upper.Info.ThumbPath = lower.Info.ThumbPath;  // both rows show a.THM
+    upper.Info.ThumbSize = lower.Info.ThumbSize;
+    upper.Info.NoThumb = false;
+    int highest = 0;
+
+    TRecorder first;
+    ASSERT_EQ(first.Run(TTransferWay::ToHandheld, TTransferKind::Move, FHandheld, Snapshot({lower}), &highest).Outcome,
+              TBatchOutcome::Done);
+    EXPECT_FALSE(Exists(FComputer + "a.mp4"));
+    EXPECT_EQ(ReadFile(FComputer + "a.THM"), "thumb of a.mp4");
+    EXPECT_EQ(ReadFile(FHandheld + "M4V00001.THM"), "thumb of a.mp4");
+
+    TRecorder second;
+    ASSERT_EQ(second.Run(TTransferWay::ToHandheld, TTransferKind::Move, FHandheld, Snapshot({upper}), &highest).Outcome,
+              TBatchOutcome::Done);
+    EXPECT_EQ(ReadFile(FHandheld + "M4V00002.THM"), "thumb of a.mp4");
+    EXPECT_EQ(EntriesOf(FComputer), std::vector<std::string>{});
+}
+
+TEST_F(TransferTest, AMoveBackDeletesNothingOnAHandheldThatWasUnplugged)
+{
+    fs::create_directories(FHandheld);
+    TBatchItem video = ComputerVideo(FHandheld, "M4V00001.MP4", 100, true, 0);
+    const std::string mountTable = FRoot / "mountinfo";
+    const std::string drive = FRoot / "psp";
+    WriteFile(mountTable, "36 35 98:0 / " + drive + " rw - vfat /dev/sdz1 rw\n");
+    setenv("VANTREL_MOUNTINFO", mountTable.c_str(), 1);
+    TRecorder recorder;
+    recorder.Hooks.Report = [&](double, const std::string&) { WriteFile(mountTable, ""); };  // unplugged
+    recorder.Progress.Start(video.Info.Size, 1);
+
+    const TBatchResult result =
+        RunTransfer(TTransferRequest{TTransferWay::ToComputer, TTransferKind::Move, FComputer, nullptr, {}, drive},
+                    Snapshot({video}), recorder.Copier, recorder.Progress, recorder.Hooks);
+    unsetenv("VANTREL_MOUNTINFO");
+
+    EXPECT_EQ(result.Stayed, (std::vector<std::string>{video.Info.FullPath}));
+    EXPECT_TRUE(Exists(video.Info.FullPath));
+    EXPECT_TRUE(Exists(video.Info.ThumbPath));
+    EXPECT_TRUE(recorder.RemovedRows.empty());
 }

@@ -337,6 +337,25 @@ TEST_F(TransfersTest, EscapeStopsTheBatchAtTheVideoUnderWay)
     ExpectIdle();
 }
 
+TEST_F(TransfersTest, AnEndingSignalStopsTheBatchAsEscDoesThenClosesTheWindow)
+{
+    Put(TSampleFiles::Video("A"), FComputer, "a.mp4");
+    Put(TSampleFiles::Video("B", 10), FComputer, "b.mp4");
+    Start();
+    ASSERT_TRUE(FWindow->isVisible());
+    Select(TPaneSide::Computer, {0, 1});
+    const std::string second = Names(*FWindow, TPaneSide::Computer).at(1);
+    DuringCopyOf(FComputer + second, [] { ::raise(SIGTERM); });
+
+    Run("actMoveToPsp");
+
+    EXPECT_TRUE(FMessages.empty());
+    EXPECT_TRUE(fs::is_empty(FHandheld));
+    EXPECT_TRUE(Exists(FComputer + "a.mp4"));
+    EXPECT_TRUE(Exists(FComputer + "b.mp4"));
+    EXPECT_FALSE(FWindow->isVisible());
+}
+
 TEST_F(TransfersTest, HandheldUnpluggedDuringACopyStopsTheBatchAndIsHandledAfterwards)
 {
     Put(TSampleFiles::Video("A", 10), FComputer, "a.mp4");
