@@ -138,7 +138,9 @@ int SyncMadeFolders(const std::vector<std::string>& made)
         return SyncDirectory(folder);
     };
     for (const std::string& folder : made) {
-        const std::string parent = FolderOf(folder);
+        std::string parent = FolderOf(folder);
+        while (parent.size() > 1 && parent.back() == '/')
+            parent.pop_back();
         if (const int error = flushOnce(folder); error != 0)
             return error;
         if (const int error = flushOnce(parent.empty() ? std::string(".") : parent); error != 0)

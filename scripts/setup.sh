@@ -13,6 +13,7 @@ packages=(
   ffmpeg
   xvfb xauth x11-apps xdotool imagemagick fonts-dejavu-core
   dbus-daemon dbus-bin desktop-file-utils dpkg-dev
+  strace dosfstools fusefat
 )
 
 missing=()

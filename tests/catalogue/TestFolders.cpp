@@ -148,13 +148,13 @@ bool ScratchMedium::MakeReadOnly()
         && ::mount("tmpfs", FFolder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
 }
 
-ToolRun RunTool(const TempFolder& scratch, const std::string& arguments)
+ToolRun RunTool(const TempFolder& scratch, const std::string& arguments, const std::string& wrapper)
 {
     const char* build = std::getenv("VANTREL_BUILD_DIR");
     const std::string tool = std::string(build ? build : ".") + "/vantrel-tool";
     const std::string out = scratch / "stdout";
     const std::string err = scratch / "stderr";
-    const std::string command =
+    const std::string command = (wrapper.empty() ? std::string() : wrapper + " ") +
         ShellQuoted(tool) + " " + arguments + " >" + ShellQuoted(out) + " 2>" + ShellQuoted(err) + " </dev/null";
     const int status = std::system(command.c_str());
     ToolRun run;

@@ -74,8 +74,9 @@ struct ToolRun {
 };
 
 // Runs vantrel-tool with `arguments` (shell words, quoted where needed),
-// its outputs kept in files of `scratch`.
-ToolRun RunTool(const TempFolder& scratch, const std::string& arguments);
+// its outputs kept in files of `scratch`; `wrapper` (shell words) runs it
+// when given, as `strace ...` does.
+ToolRun RunTool(const TempFolder& scratch, const std::string& arguments, const std::string& wrapper = {});
 
 // `text` as one shell word.
 std::string ShellQuoted(const std::string& text);

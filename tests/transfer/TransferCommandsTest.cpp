@@ -9,6 +9,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -196,4 +199,31 @@ TEST_F(TransferCommands, AThumbnailThatStayedBehindGetsAWarningLine)
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
     EXPECT_EQ(run.Err.rfind("vantrel-tool: warning: thumbnail " + FComputer + "holiday.thm stayed behind: ", 0), 0u)
         << run.Err;
+}
+
+TEST_F(TransferCommands, FoldersMadeOnAFreshMediumAreFlushedWithTheirParents)
+{
+    if (std::system("strace -V >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "strace is not installed; it shows which folders are flushed";
+    fs::remove_all(FDrive + "/MP_ROOT");
+    const std::string trace = FRoot / "trace";
+    const ToolRun run = RunTool(FRoot, "send " + ShellQuoted(FDrive) + " " + ShellQuoted(FComputer + "beach.MP4"),
+                                "strace -f -qq -e trace=openat,fsync -o " + ShellQuoted(trace));
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+
+    // Each folder opened on its own and then flushed through that descriptor.
+    std::map<std::string, bool> flushed{{FDrive, false}, {FDrive + "/MP_ROOT", false}, {FDrive + "/MP_ROOT/100MNV01", false}};
+    std::map<std::string, std::string> openAs;  // descriptor -> folder
+    std::istringstream lines(ReadFile(trace));
+    for (std::string line; std::getline(lines, line);) {
+        const std::regex opened(R"re(openat\(AT_FDCWD, "(.*?)/?", [^)]*O_DIRECTORY[^)]*\) = (\d+))re");
+        const std::regex synced(R"re(fsync\((\d+)\) += 0)re");
+        std::smatch match;
+        if (std::regex_search(line, match, opened))
+            openAs[match[2]] = match[1];
+        else if (std::regex_search(line, match, synced) && flushed.count(openAs[match[1]]) > 0)
+            flushed[openAs[match[1]]] = true;
+    }
+    for (const auto& [folder, done] : flushed)
+        EXPECT_TRUE(done) << folder << " was not flushed";
 }

@@ -356,6 +356,24 @@ TEST_F(TransfersTest, AnEndingSignalStopsTheBatchAsEscDoesThenClosesTheWindow)
     EXPECT_FALSE(FWindow->isVisible());
 }
 
+TEST_F(TransfersTest, AVideoThatCannotBeOpenedEndsTheBatchWithABoxNamingIt)
+{
+    Put(TSampleFiles::Video("A"), FComputer, "a.mp4");
+    Start();
+    Select(TPaneSide::Computer, {0});
+    fs::remove(FComputer + "a.mp4");  // gone since the scan
+
+    Run("actCopyToPsp");
+
+    ASSERT_EQ(FMessages.size(), 1u);
+    EXPECT_EQ(FMessages[0].Kind, TMessageKind::Error);
+    EXPECT_NE(FMessages[0].Text.find("cannot open " + FComputer + "a.mp4: No such file or directory"),
+              std::string::npos)
+        << FMessages[0].Text;
+    EXPECT_TRUE(Names(*FWindow, TPaneSide::Handheld).empty());
+    ExpectIdle();
+}
+
 TEST_F(TransfersTest, HandheldUnpluggedDuringACopyStopsTheBatchAndIsHandledAfterwards)
 {
     Put(TSampleFiles::Video("A", 10), FComputer, "a.mp4");
