@@ -22,6 +22,7 @@
 #include "platform/FileSystem.h"
 #include "platform/MountLookup.h"
 #include "platform/TerminationSignals.h"
+#include "transfer/BatchChecks.h"
 #include "transfer/Transfer.h"
 #include "transfer/TargetNames.h"
 
@@ -137,12 +138,13 @@ int runTransfer(TTransferWay way, int argc, char** argv, const char* usage)
         return fail("cannot use " + destination + ": not a folder");
     const std::string folder = toHandheld ? HandheldVideoFolder(destination) : platform::WithTrailingSlash(destination);
 
-    if (!HasRoomFor(snapshot->NeededBytes, QueryFolderSpace(destination).freeBytes))
-        return fail(destination + ": Not enough free disk space for storage.");
-    if (const std::optional<MountEntry> mount = MountHolding(folder)) {
-        if (const TFileInfo* tooLarge = FirstTooLargeFor(*snapshot, mount->fsType))
-            return fail(tooLarge->FullPath + ": 4 GB or larger, more than the " + mount->fsType
-                        + " file system of " + destination + " can hold");
+    const TBatchVerdict verdict = CheckBatch(*snapshot, folder, QueryFolderSpace(destination).freeBytes);
+    switch (verdict.Check) {
+    case TBatchCheck::Go: break;
+    case TBatchCheck::NoRoom: return fail(destination + ": Not enough free disk space for storage.");
+    case TBatchCheck::TooLarge:
+        return fail(verdict.TooLarge->FullPath + ": 4 GB or larger, more than the " + verdict.FsType
+                    + " file system of " + destination + " can hold");
     }
 
     int highest = toHandheld ? HighestVideoNumberIn(folder) : 0;

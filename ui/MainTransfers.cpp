@@ -8,8 +8,8 @@
 #include "catalogue/Thumbnail.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
-#include "platform/MountLookup.h"
 #include "transfer/AfterBatchText.h"
+#include "transfer/BatchChecks.h"
 #include "transfer/Deletion.h"
 #include "transfer/TargetNames.h"
 #include "ui/Dialogs.h"
@@ -47,18 +47,15 @@ std::string TooLargeText(const TFileInfo& info, const std::string& fsType)
          + " file system of the destination cannot hold it. Nothing was copied.";
 }
 
-// True when a video of the snapshot is too large for the file system
-// that holds `folder`; says so naming the video.
-bool RefuseTooLarge(const TBatchSnapshot& snapshot, const std::string& folder)
+// True when the batch may start; otherwise says why.
+bool PassesChecks(const TBatchVerdict& verdict)
 {
-    const std::optional<MountEntry> mount = MountHolding(folder);
-    if (!mount)
-        return false;
-    const TFileInfo* tooLarge = FirstTooLargeFor(snapshot, mount->fsType);
-    if (tooLarge == nullptr)
-        return false;
-    ShowMessage(TooLargeText(*tooLarge, mount->fsType), TMessageKind::Error);
-    return true;
+    switch (verdict.Check) {
+    case TBatchCheck::Go: return true;
+    case TBatchCheck::NoRoom: ShowMessage(kNoSpace, TMessageKind::Information); break;
+    case TBatchCheck::TooLarge: ShowMessage(TooLargeText(*verdict.TooLarge, verdict.FsType), TMessageKind::Error); break;
+    }
+    return false;
 }
 
 } // namespace
@@ -98,12 +95,8 @@ void TfrmVantrel::SendToPsp(TTransferKind kind, const std::function<TBatchSnapsh
         return;
     }
     const TBatchSnapshot snapshot = takeSnapshot();
-    if (!HasRoomFor(snapshot.NeededBytes, FFreeBytes)) {
-        ShowMessage(kNoSpace, TMessageKind::Information);
-        return;
-    }
     const std::string folder = PspVideoFolder();
-    if (RefuseTooLarge(snapshot, folder))
+    if (!PassesChecks(CheckBatch(snapshot, folder, FFreeBytes)))
         return;
     const TTransferRequest request{TTransferWay::ToHandheld, kind, folder, &FHighestVideoNumber, cbDriver.Drive(), {}};
     RunTransferBatch(request, snapshot, TPaneSide::Computer, TPaneSide::Handheld);
@@ -122,13 +115,9 @@ void TfrmVantrel::TransferToPc(TTransferKind kind)
         return;
     }
     const TBatchSnapshot snapshot = TakeSnapshot(lvPsp.Pane());
-    // The free space of the file system that holds the folder itself.
-    if (!HasRoomFor(snapshot.NeededBytes, QueryFolderSpace(boxText).freeBytes)) {
-        ShowMessage(kNoSpace, TMessageKind::Information);
-        return;
-    }
     const std::string folder = platform::WithTrailingSlash(boxText);
-    if (RefuseTooLarge(snapshot, folder))
+    // The free space of the file system that holds the folder itself.
+    if (!PassesChecks(CheckBatch(snapshot, folder, QueryFolderSpace(boxText).freeBytes)))
         return;
     // A copy shows the folder as it is used, with its trailing '/'.
     if (kind == TTransferKind::Copy)
