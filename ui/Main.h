@@ -128,6 +128,8 @@ public:
     // A signal asked the program to end: a running batch stops as on
     // Esc, then the window closes.
     void EndOnSignal();
+    // True while an in-place editor is open in either pane.
+    bool EditorOpen() const;
     const TBatchProgress& BatchProgress() const { return FBatch; }
 
     // In-place editing of titles and names.
@@ -222,6 +224,8 @@ private:
     void CommitFileName(int row, const std::string& text);
     void CopyDroppedFiles(const std::vector<std::string>& files);
 
+    // True while no transfer or deletion may start.
+    bool BatchRefused() const;
     void TransferToPsp(TTransferKind kind);
     void SendToPsp(TTransferKind kind, const std::function<TBatchSnapshot()>& takeSnapshot);
     void TransferToPc(TTransferKind kind);
@@ -282,6 +286,7 @@ private:
     std::unique_ptr<TEscapeWatcher> FEscapeWatcher;
     std::unique_ptr<TEndingSignalWatcher> FEndingSignals;
     bool FEndAfterBatch = false;
+    bool FBusyBeforeBatch = false;
     std::vector<TLockable> FTransferLock;
     std::vector<TLockable> FDeleteLock;
 

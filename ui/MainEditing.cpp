@@ -12,6 +12,7 @@
 
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QMetaObject>
 
 namespace {
 
@@ -64,6 +65,10 @@ void TfrmVantrel::actModifyPcFileNameExecute()
 
 void TfrmVantrel::StartEdit(TPaneSide pane, TEditMode mode)
 {
+    // One edit at a time: a second F2 or F3 while an editor is open must
+    // not change what the open one stores.
+    if (EditorOpen())
+        return;
     const int row = Pane(pane).FirstSelectedRow();
     // With nothing selected nothing opens, and nothing is left asked for.
     if (row < 0)
@@ -75,6 +80,11 @@ void TfrmVantrel::StartEdit(TPaneSide pane, TEditMode mode)
     // is over. A refusal has ended it already.
     if (FEditRequested)
         EndEdit();
+}
+
+bool TfrmVantrel::EditorOpen() const
+{
+    return lvPC.Editor() != nullptr || lvPsp.Editor() != nullptr;
 }
 
 void TfrmVantrel::EndEdit()
@@ -128,10 +138,23 @@ void TfrmVantrel::lvEdited(TPaneSide pane, int row, const std::string& text)
     EndEdit();
     if (row < 0 || row >= Pane(pane).Pane().RowCount())
         return;
-    if (mode == TEditMode::Title)
-        CommitTitle(pane, row, text);
-    else if (mode == TEditMode::FileName && pane == TPaneSide::Computer)
-        CommitFileName(row, text);
+    // The commit and its boxes run once Qt has closed the editor: a box
+    // lets the event loop run, and a pane reload meanwhile (a handheld
+    // unplugged) would free the editor under Qt's own commit. The row is
+    // found again by its file, which a reload may have moved or removed.
+    const std::string path = Pane(pane).Pane().RecordAt(row).FullPath;
+    QMetaObject::invokeMethod(this, [this, pane, mode, path, text] {
+        const TPaneModel& model = Pane(pane).Pane();
+        for (int current = 0; current < model.RowCount(); ++current) {
+            if (model.RecordAt(current).FullPath != path)
+                continue;
+            if (mode == TEditMode::Title)
+                CommitTitle(pane, current, text);
+            else if (mode == TEditMode::FileName && pane == TPaneSide::Computer)
+                CommitFileName(current, text);
+            return;
+        }
+    }, Qt::QueuedConnection);
 }
 
 void TfrmVantrel::CommitTitle(TPaneSide pane, int row, const std::string& text)

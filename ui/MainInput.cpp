@@ -63,15 +63,15 @@ void TfrmVantrel::BindPaneHooks()
 void TfrmVantrel::lvKeyDown(TPaneSide pane, const QKeyEvent& key)
 {
     // One line per key: every line that matches runs, in this order. A
-    // command runs only while enabled; Delete is off while a title is
-    // edited, so it deletes text in the editor, not videos.
+    // command runs only while enabled; Delete is off while an editor is
+    // open, so it deletes text in the editor, not videos.
     struct TKeyBinding {
         TKeyPane Pane;
         int Key;
         bool NeedsCtrl;
         QAction TfrmVantrel::*Command;
         void (*Select)(TPaneView& pane);
-        bool OffWhileTitleEdited;
+        bool OffWhileEditing;
     };
     static const TKeyBinding table[] = {
         {TKeyPane::Handheld, Qt::Key_Delete, false, &TfrmVantrel::actMnDeletePspFile, nullptr, true},
@@ -86,7 +86,7 @@ void TfrmVantrel::lvKeyDown(TPaneSide pane, const QKeyEvent& key)
     for (const TKeyBinding& binding : table) {
         if (!Applies(binding.Pane, pane) || binding.Key != key.key() || (binding.NeedsCtrl && !ctrl))
             continue;
-        if (binding.OffWhileTitleEdited && FEditMode == TEditMode::Title)
+        if (binding.OffWhileEditing && EditorOpen())
             continue;
         if (binding.Command != nullptr)
             (this->*binding.Command).trigger();
@@ -98,8 +98,9 @@ void TfrmVantrel::lvKeyDown(TPaneSide pane, const QKeyEvent& key)
 void TfrmVantrel::lvMouseDown(TPaneSide pane, const QMouseEvent& press)
 {
     const Qt::KeyboardModifiers modifiers = press.modifiers();
-    if (modifiers.testFlag(Qt::AltModifier))
-        FCopyDragMark[static_cast<int>(pane)] = 1;
+    // Set at every press, so an Alt press that started no drag leaves no
+    // mark for the next plain drag.
+    FCopyDragMark[static_cast<int>(pane)] = modifiers.testFlag(Qt::AltModifier) ? 1 : 0;
     // Range and toggle selection never start an edit.
     if (modifiers.testFlag(Qt::ControlModifier) || modifiers.testFlag(Qt::ShiftModifier))
         return;

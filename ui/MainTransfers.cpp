@@ -80,15 +80,24 @@ void TfrmVantrel::actCopyToPcExecute()
     TransferToPc(TTransferKind::Copy);
 }
 
+bool TfrmVantrel::BatchRefused() const
+{
+    // A batch or a load may be running the event loop under this command:
+    // a second batch would work from rows that are about to change.
+    return FBusy || FBatchRunning || FLoads.Running();
+}
+
 void TfrmVantrel::TransferToPsp(TTransferKind kind)
 {
-    if (lvPC.Pane().SelectedCount() == 0)
+    if (BatchRefused() || lvPC.Pane().SelectedCount() == 0)
         return;
     SendToPsp(kind, [this] { return TakeSnapshot(lvPC.Pane()); });
 }
 
 void TfrmVantrel::SendToPsp(TTransferKind kind, const std::function<TBatchSnapshot()>& takeSnapshot)
 {
+    if (BatchRefused())
+        return;
     ResetProgress();
     if (FTotalBytes == 0) {
         ClearPane(TPaneSide::Handheld);
@@ -104,7 +113,7 @@ void TfrmVantrel::SendToPsp(TTransferKind kind, const std::function<TBatchSnapsh
 
 void TfrmVantrel::TransferToPc(TTransferKind kind)
 {
-    if (lvPsp.Pane().SelectedCount() == 0)
+    if (BatchRefused() || lvPsp.Pane().SelectedCount() == 0)
         return;
     const std::string boxText = PathBoxText();
     if (!platform::IsDirectory(boxText))
@@ -156,7 +165,7 @@ void TfrmVantrel::RunTransferBatch(const TTransferRequest& request, const TBatch
 void TfrmVantrel::actDeletePspFileExecute()
 {
     const TPaneModel& handheld = lvPsp.Pane();
-    if (handheld.SelectedCount() == 0)
+    if (BatchRefused() || handheld.SelectedCount() == 0)
         return;
     if (ShowMessage(kDeleteQuestion, TMessageKind::Question) != TMessageButton::Yes)
         return;
@@ -219,6 +228,7 @@ void TfrmVantrel::RunBatch(const std::function<TBatchResult()>& body, const std:
 
 void TfrmVantrel::BeginBatch()
 {
+    FBusyBeforeBatch = FBusy;
     FBusy = true;
     FBatchRunning = true;
     FStopRequested = false;
@@ -232,7 +242,7 @@ void TfrmVantrel::EndBatch()
     pbDealing.setToolTip(QString());
     FEscapeWatcher.reset();
     FBatchRunning = false;
-    FBusy = false;
+    FBusy = FBusyBeforeBatch;
 }
 
 void TfrmVantrel::StopBatch()

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -216,13 +215,24 @@ TEST_F(TransferCommands, FoldersMadeOnAFreshMediumAreFlushedWithTheirParents)
     std::map<std::string, std::string> openAs;  // descriptor -> folder
     std::istringstream lines(ReadFile(trace));
     for (std::string line; std::getline(lines, line);) {
-        const std::regex opened(R"re(openat\(AT_FDCWD, "(.*?)/?", [^)]*O_DIRECTORY[^)]*\) = (\d+))re");
-        const std::regex synced(R"re(fsync\((\d+)\) += 0)re");
-        std::smatch match;
-        if (std::regex_search(line, match, opened))
-            openAs[match[2]] = match[1];
-        else if (std::regex_search(line, match, synced) && flushed.count(openAs[match[1]]) > 0)
-            flushed[openAs[match[1]]] = true;
+        const auto result = line.rfind(" = ");
+        if (result == std::string::npos)
+            continue;
+        const std::string value = line.substr(result + 3);
+        const auto open = line.find("openat(AT_FDCWD, \"");
+        if (open != std::string::npos && line.find("O_DIRECTORY") != std::string::npos) {
+            const auto start = open + 18;
+            std::string folder = line.substr(start, line.find('"', start) - start);
+            while (folder.size() > 1 && folder.back() == '/')
+                folder.pop_back();
+            openAs[value] = folder;
+        }
+        const auto sync = line.find("fsync(");
+        if (sync != std::string::npos && value == "0") {
+            const std::string fd = line.substr(sync + 6, line.find(')', sync) - sync - 6);
+            if (flushed.count(openAs[fd]) > 0)
+                flushed[openAs[fd]] = true;
+        }
     }
     for (const auto& [folder, done] : flushed)
         EXPECT_TRUE(done) << folder << " was not flushed";

@@ -35,6 +35,8 @@ protected:
         ASSERT_NE(editor, nullptr);
         editor->setText(QString::fromStdString(text));
         Key(*editor, Qt::Key_Return);
+        // The commit runs queued, once Qt has closed the editor.
+        QCoreApplication::sendPostedEvents();
         QApplication::processEvents();
     }
 
@@ -270,4 +272,28 @@ TEST_F(EditingTest, CtrlKeysSelectAllFirstOrLast)
     EXPECT_EQ(SelectedRows(*FWindow, TPaneSide::Computer), (std::vector<int>{2}));
     Key(computer, Qt::Key_Up, Qt::ControlModifier);
     EXPECT_EQ(SelectedRows(*FWindow, TPaneSide::Computer), (std::vector<int>{0}));
+}
+
+TEST_F(EditingTest, ASecondF2WhileTheEditorIsOpenChangesNothing)
+{
+    Put(TSampleFiles::Video("Keep me"), FHandheld, "M4V00001.MP4");
+    Start();
+    SelectOnly(TPaneSide::Handheld, 0);
+    Key(Pane(TPaneSide::Handheld), Qt::Key_F2);
+    QLineEdit* editor = Pane(TPaneSide::Handheld).Editor();
+    ASSERT_NE(editor, nullptr);
+
+    Key(Pane(TPaneSide::Handheld), Qt::Key_F2);
+    EXPECT_EQ(FWindow->EditMode(), TEditMode::Title);
+    EXPECT_EQ(Pane(TPaneSide::Handheld).Editor(), editor);
+
+    // Delete typed in the editor still deletes text, never the video.
+    editor->setCursorPosition(0);
+    FAnswers = {TMessageButton::Yes};
+    Key(*editor, Qt::Key_Delete);
+    EXPECT_TRUE(FMessages.empty());
+    EXPECT_TRUE(Exists(FHandheld + "M4V00001.MP4"));
+    Commit(TPaneSide::Handheld, "Kept");
+    std::string error;
+    EXPECT_EQ(PSPTitle::ReadTitle(FHandheld + "M4V00001.MP4", error), "Kept") << error;
 }
