@@ -51,6 +51,10 @@ void TfrmVantrel::RunMenuCommand(QAction& command)
 
 bool TfrmVantrel::lvDragOver(TPaneSide sender, const TPaneView* source, const QMimeData& data)
 {
+    // While a batch or a load runs a drop would be accepted and then
+    // ignored: it is refused, so the pointer says so.
+    if (BatchRefused())
+        return false;
     if (source == nullptr) {
         // Files from the desktop go to the handheld only.
         return sender == TPaneSide::Handheld && !LocalFiles(data).empty();

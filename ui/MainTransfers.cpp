@@ -234,6 +234,10 @@ void TfrmVantrel::BeginBatch()
     FStopRequested = false;
     FBatchDrive = cbDriver.Drive();
     FEscapeWatcher = std::make_unique<TEscapeWatcher>(*this, [this] { StopBatch(); });
+    // A drag started now would hold the event loop, and the batch with it,
+    // until the button is released.
+    lvPC.SetDragAllowed(false);
+    lvPsp.SetDragAllowed(false);
     pbDealing.setToolTip(QString::fromLatin1(kStopHint));
 }
 
@@ -241,6 +245,8 @@ void TfrmVantrel::EndBatch()
 {
     pbDealing.setToolTip(QString());
     FEscapeWatcher.reset();
+    lvPC.SetDragAllowed(true);
+    lvPsp.SetDragAllowed(true);
     FBatchRunning = false;
     FBusy = FBusyBeforeBatch;
 }

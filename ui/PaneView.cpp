@@ -219,7 +219,10 @@ void TPaneView::SetDragAllowed(bool allowed)
 
 void TPaneView::keyPressEvent(QKeyEvent* event)
 {
-    if (Hooks.KeyDown)
+    // A key the focused editor ignored comes on to the pane; the editor's
+    // filter gave it to the hook already.
+    const bool heardInEditor = FEditor && FEditor->hasFocus();
+    if (Hooks.KeyDown && !heardInEditor)
         Hooks.KeyDown(*event);
     // Shift+F10 asks for the menu as the Menu key does (the toolkit turns
     // only the Menu key into a menu request).
@@ -238,6 +241,21 @@ void TPaneView::mousePressEvent(QMouseEvent* event)
     QListView::mousePressEvent(event);
     if (event->button() == Qt::LeftButton && Hooks.LeftButtonDown)
         Hooks.LeftButtonDown(*event);
+}
+
+void TPaneView::scrollContentsBy(int dx, int dy)
+{
+    QListView::scrollContentsBy(dx, dy);
+    QLineEdit* editor = FEditor.data();
+    if (editor == nullptr)
+        return;
+    // The editor follows its row; a row scrolled out of view takes the
+    // edit with it, committing nothing.
+    if (!FEditIndex.isValid() || !viewport()->rect().intersects(visualRect(FEditIndex))) {
+        closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+        return;
+    }
+    updateEditorGeometries();
 }
 
 void TPaneView::wheelEvent(QWheelEvent* event)

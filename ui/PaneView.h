@@ -14,6 +14,7 @@
 #include <QAbstractListModel>
 #include <QListView>
 #include <QPoint>
+#include <QPersistentModelIndex>
 #include <QPointer>
 
 class QKeyEvent;
@@ -139,6 +140,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -161,6 +163,7 @@ private:
     // again; selection signals then do not write back into the flags.
     bool FShowingSelection = false;
     QPointer<QLineEdit> FEditor;
+    QPersistentModelIndex FEditIndex;
     QCursor FCopyCursor;
 };
 

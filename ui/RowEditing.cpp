@@ -7,8 +7,10 @@
 
 namespace {
 
-// Where the editor belongs, kept on the editor itself.
-constexpr const char* kPinnedAt = "vantrelPinnedAt";
+// Where the editor belongs, as an offset from its row's top left corner,
+// kept on the editor itself: the editor moves with its row.
+constexpr const char* kOffsetInRow = "vantrelOffsetInRow";
+constexpr const char* kSized = "vantrelSized";
 
 } // namespace
 
@@ -26,8 +28,9 @@ QWidget* TRowEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     editor->setFrame(false);
     editor->setFont(option.font);
     editor->setText(QString::fromStdString(start->Text));
-    editor->setProperty(kPinnedAt, start->Position);
+    editor->setProperty(kOffsetInRow, start->Position - option.rect.topLeft());
     FView.FEditor = editor;
+    FView.FEditIndex = index;
     return editor;
 }
 
@@ -47,14 +50,16 @@ void TRowEditDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const 
 void TRowEditDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                                             const QModelIndex&) const
 {
-    const QPoint pinned = editor->property(kPinnedAt).toPoint();
-    if (editor->size().isEmpty() || !editor->isVisible()) {
-        // The first placing gives the size it keeps: to the row's right
-        // edge, one line of the pane's font high.
+    // Placed after the label of its row's line, wherever the row is now;
+    // the first placing gives the size it keeps: to the row's right edge,
+    // one line of the pane's font high.
+    const QPoint place = option.rect.topLeft() + editor->property(kOffsetInRow).toPoint();
+    if (editor->size().isEmpty() || editor->property(kSized).isNull()) {
         const int height = TextHeight(option.font) + 4;
-        editor->setGeometry(QRect(pinned, QSize(option.rect.right() + 1 - pinned.x(), height)));
+        editor->setGeometry(QRect(place, QSize(option.rect.right() + 1 - place.x(), height)));
+        editor->setProperty(kSized, true);
     } else {
-        editor->move(pinned);
+        editor->move(place);
     }
 }
 
@@ -62,10 +67,10 @@ bool TRowEditDelegate::eventFilter(QObject* watched, QEvent* event)
 {
     auto* editor = qobject_cast<QWidget*>(watched);
     if (editor != nullptr) {
-        if (event->type() == QEvent::Move && editor->pos() != editor->property(kPinnedAt).toPoint()) {
-            editor->move(editor->property(kPinnedAt).toPoint());
+        // Hidden by a wheel turn, the editor loses the focus: the edit
+        // stays pending, neither committed nor dropped.
+        if (event->type() == QEvent::FocusOut && editor->isHidden())
             return true;
-        }
         if (event->type() == QEvent::KeyPress && FView.Hooks.KeyDown)
             FView.Hooks.KeyDown(*static_cast<QKeyEvent*>(event));
     }

@@ -2,9 +2,9 @@
 
 // The in-place editor of a pane's rows: a one-line editor over the value
 // after "Title: " or "Name: ". The pane's Editing hook decides whether it
-// opens, with what text and where; once open it stays pinned there
-// whatever asks it to move, so it never covers the label. Keys typed
-// into it reach the pane's key hook first.
+// opens, with what text and where; once open it stays at that place of
+// its row, moving when the row moves (the pane closes it when the row
+// leaves the view). Keys typed into it reach the pane's key hook first.
 
 #include "ui/RowDelegate.h"
 

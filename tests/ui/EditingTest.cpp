@@ -11,6 +11,8 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -296,4 +298,66 @@ TEST_F(EditingTest, ASecondF2WhileTheEditorIsOpenChangesNothing)
     Commit(TPaneSide::Handheld, "Kept");
     std::string error;
     EXPECT_EQ(PSPTitle::ReadTitle(FHandheld + "M4V00001.MP4", error), "Kept") << error;
+}
+
+TEST_F(EditingTest, TheEditorFollowsItsRowAndClosesWithoutCommittingWhenTheRowLeavesTheView)
+{
+    for (int i = 0; i < 12; ++i)
+        Put(TSampleFiles::Video("Same"), FComputer, "clip" + std::to_string(10 + i) + ".mp4");
+    Start();
+    TPaneView& pane = Pane(TPaneSide::Computer);
+    SelectOnly(TPaneSide::Computer, 1);
+    Key(pane, Qt::Key_F2);
+    QLineEdit* editor = pane.Editor();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("Half typed"));
+
+    // One step down: the row moves up, and its editor with it.
+    const QPoint before = editor->pos();
+    pane.verticalScrollBar()->setValue(pane.verticalScrollBar()->value() + pane.verticalScrollBar()->singleStep());
+    QApplication::processEvents();
+    ASSERT_EQ(pane.Editor(), editor);
+    EXPECT_EQ(editor->pos(), ValueStart(TPaneSide::Computer, 1, false));
+    EXPECT_LT(editor->pos().y(), before.y());
+
+    pane.verticalScrollBar()->setValue(pane.verticalScrollBar()->maximum());
+    QCoreApplication::sendPostedEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(pane.Editor(), nullptr);
+    EXPECT_EQ(FWindow->EditMode(), TEditMode::None);
+    EXPECT_EQ(pane.Pane().RecordAt(1).Title, "Same");
+    std::string error;
+    EXPECT_EQ(PSPTitle::ReadTitle(pane.Pane().RecordAt(1).FullPath, error), "Same") << error;
+}
+
+TEST_F(EditingTest, AWheelTurnHidesTheEditorWithTheEditPending)
+{
+    Put(TSampleFiles::Video("Before"), FHandheld, "M4V00001.MP4");
+    Start();
+    SelectOnly(TPaneSide::Handheld, 0);
+    TPaneView& pane = Pane(TPaneSide::Handheld);
+    pane.setFocus();
+    Key(pane, Qt::Key_F2);
+    QLineEdit* editor = pane.Editor();
+    ASSERT_NE(editor, nullptr);
+    // Focus moves, and Qt's commit on losing it happens, only in the
+    // active window.
+    QApplication::setActiveWindow(FWindow.get());
+    editor->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(editor->hasFocus());
+    editor->setText(QStringLiteral("Half"));
+
+    QWheelEvent wheel(QPointF(10, 10), pane.viewport()->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(pane.viewport(), &wheel);
+    QCoreApplication::sendPostedEvents();
+    QApplication::processEvents();
+
+    EXPECT_TRUE(editor->isHidden());
+    EXPECT_EQ(pane.Editor(), editor);
+    EXPECT_EQ(FWindow->EditMode(), TEditMode::Title);
+    std::string error;
+    EXPECT_EQ(PSPTitle::ReadTitle(FHandheld + "M4V00001.MP4", error), "Before") << error;
+    EXPECT_EQ(editor->text().toStdString(), "Half");
 }

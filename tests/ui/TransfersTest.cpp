@@ -7,6 +7,8 @@
 #include "transfer/TargetNames.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 
 #include <filesystem>
 #include <fstream>
@@ -354,6 +356,31 @@ TEST_F(TransfersTest, AnEndingSignalStopsTheBatchAsEscDoesThenClosesTheWindow)
     EXPECT_TRUE(Exists(FComputer + "a.mp4"));
     EXPECT_TRUE(Exists(FComputer + "b.mp4"));
     EXPECT_FALSE(FWindow->isVisible());
+}
+
+TEST_F(TransfersTest, NoDropIsTakenAndNoDragStartsWhileABatchRuns)
+{
+    Put(TSampleFiles::Video("A", 10), FComputer, "a.mp4");
+    const std::string desktop = Path("desktop/");
+    fs::create_directories(desktop);
+    Put(TSampleFiles::Video("Dropped"), desktop, "dropped.MP4");
+    Start();
+    Select(TPaneSide::Computer, {0});
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(desktop + "dropped.MP4"))});
+    bool dropTaken = true;
+    bool dragAllowed = true;
+    DuringCopyOf(FComputer + "a.mp4", [&] {
+        dropTaken = FWindow->lvDragOver(TPaneSide::Handheld, nullptr, files);
+        dragAllowed = FWindow->Pane(TPaneSide::Computer).dragEnabled();
+    });
+
+    Run("actCopyToPsp");
+
+    EXPECT_FALSE(dropTaken);
+    EXPECT_FALSE(dragAllowed);
+    EXPECT_TRUE(FWindow->Pane(TPaneSide::Computer).dragEnabled());
+    EXPECT_TRUE(FWindow->lvDragOver(TPaneSide::Handheld, nullptr, files));
 }
 
 TEST_F(TransfersTest, AVideoThatCannotBeOpenedEndsTheBatchWithABoxNamingIt)
