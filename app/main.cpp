@@ -2,16 +2,19 @@
 // computer folder to show first; given more it ends at once.
 
 #include "support/CrashReporter.h"
+#include "ui/Application.h"
 #include "ui/Main.h"
 
-#include <QApplication>
+#include <cstdio>
 
 #include <string>
 
 int main(int argc, char** argv)
 {
     // Before anything else: a crash from here on leaves a report.
-    InstallCrashReporter();
+    if (!InstallCrashReporter())
+        std::fputs("vantrel: crash reports are incomplete: a program or temporary folder path is too long"
+                   " or not absolute\n", stderr);
     // Counted before Qt sees them: QApplication takes its own options
     // (-style X, -platform X, ...) out of the list, which would hide a
     // second argument.
@@ -23,7 +26,7 @@ int main(int argc, char** argv)
     // one of its options is still the folder to show.
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
-    QApplication application(qtArgc, qtArgv);
+    TApplication application(qtArgc, qtArgv);
 
     // The application title is the caption of every message box.
     QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));

@@ -10,7 +10,6 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <system_error>
 
@@ -24,8 +23,10 @@ constexpr auto SystemFileSystems = std::to_array<std::string_view>({
     "nsfs", "devtmpfs", "efivarfs", "selinuxfs", "rpc_pipefs",
 });
 
-// The kernel's and the session's own trees, whatever is mounted there.
+// The kernel's and the session's own trees, whatever is mounted there;
+// except that several desktops mount removable media under /run/media.
 constexpr auto SystemTrees = std::to_array<std::string_view>({"/proc", "/sys", "/dev", "/run"});
+constexpr std::string_view RemovableMediaTree = "/run/media";
 
 bool IsInTree(std::string_view path, std::string_view tree)
 {
@@ -36,6 +37,8 @@ bool IsSystemMount(const MountEntry& entry)
 {
     if (std::find(SystemFileSystems.begin(), SystemFileSystems.end(), entry.fsType) != SystemFileSystems.end())
         return true;
+    if (IsInTree(entry.mountPoint, RemovableMediaTree) && entry.mountPoint.size() > RemovableMediaTree.size())
+        return false;
     return std::any_of(SystemTrees.begin(), SystemTrees.end(),
                        [&](std::string_view tree) { return IsInTree(entry.mountPoint, tree); });
 }
@@ -54,36 +57,34 @@ std::filesystem::path SysfsRoot()
     return seam && *seam ? seam : "/sys";
 }
 
-// The block device's name as sysfs knows it: /dev/sdb1 gives sdb1, and a
-// link such as /dev/disk/by-label/PSP gives the name of the device it
-// points at.
-std::string BlockDeviceName(const std::string& source)
+// FUSE mounts are served by a user's process, whatever device they name:
+// "fuse" and "fuse.<subtype>". A fuseblk mount is a kernel block device
+// served through FUSE, and its device number is the device's own.
+bool IsFuse(const std::string& fsType)
 {
-    if (!source.starts_with("/dev/"))
-        return {};
-    std::error_code error;
-    std::filesystem::path device = std::filesystem::canonical(source, error);
-    if (error || !device.string().starts_with("/dev/"))
-        device = source;
-    std::string name = device.filename().string();
-    return name == "." || name == ".." ? std::string() : name;
+    return fsType == "fuse" || fsType.starts_with("fuse.");
+}
+
+// The first byte of a small sysfs attribute; 0 when it cannot be read.
+char FirstByteOf(const std::filesystem::path& file)
+{
+    const std::optional<std::string> text = platform::ReadSmallFile(file.string(), 64);
+    return text && !text->empty() ? text->front() : 0;
 }
 
 // A partition's folder sits inside its disk's folder, and only the disk
 // says whether it is removable.
-bool IsRemovableSource(const std::string& source)
+bool IsRemovableMount(const MountEntry& entry)
 {
-    const std::string name = BlockDeviceName(source);
-    if (name.empty())
+    if (IsFuse(entry.fsType) || entry.device.empty())
         return false;
     std::error_code error;
-    std::filesystem::path device = std::filesystem::canonical(SysfsRoot() / "class" / "block" / name, error);
+    const std::filesystem::path device =
+        std::filesystem::canonical(SysfsRoot() / "dev" / "block" / entry.device, error);
     if (error)
         return false;
     const std::filesystem::path disk = std::filesystem::exists(device / "partition", error) ? device.parent_path() : device;
-    std::ifstream removable(disk / "removable");
-    char flag = 0;
-    return removable.get(flag) && flag == '1';
+    return FirstByteOf(disk / "removable") == '1';
 }
 
 std::string DisplayTextOf(const MountEntry& entry, bool removable)
@@ -92,14 +93,14 @@ std::string DisplayTextOf(const MountEntry& entry, bool removable)
 }
 
 // The mount in use at `mountPoint`: the newest one on that point.
-std::optional<MountEntry> MountAt(const std::vector<MountEntry>& table, const std::string& mountPoint)
+std::optional<MountEntry> MountAt(const MountTable& table, const std::string& mountPoint)
 {
     if (mountPoint.empty())
         return std::nullopt;
     const std::string wanted = WithoutTrailingSlashes(mountPoint);
-    const auto entry = std::find_if(table.rbegin(), table.rend(),
+    const auto entry = std::find_if(table->rbegin(), table->rend(),
                                     [&](const MountEntry& e) { return WithoutTrailingSlashes(e.mountPoint) == wanted; });
-    return entry == table.rend() ? std::nullopt : std::optional<MountEntry>(*entry);
+    return entry == table->rend() ? std::nullopt : std::optional<MountEntry>(*entry);
 }
 
 } // namespace
@@ -112,7 +113,7 @@ std::vector<DriveInfo> DrivesOf(const std::vector<MountEntry>& table)
             continue;
         // What was mounted there before is hidden now.
         std::erase_if(drives, [&](const DriveInfo& drive) { return drive.mountPoint == entry.mountPoint; });
-        const bool removable = IsRemovableSource(entry.source);
+        const bool removable = IsRemovableMount(entry);
         drives.push_back({entry.mountPoint, DisplayTextOf(entry, removable), removable});
     }
     return drives;
@@ -120,18 +121,18 @@ std::vector<DriveInfo> DrivesOf(const std::vector<MountEntry>& table)
 
 std::vector<DriveInfo> ListDrives()
 {
-    return DrivesOf(ReadMountTable());
+    return DrivesOf(*CurrentMountTable());
 }
 
 bool IsRemovableDrive(const std::string& mountPoint)
 {
-    const std::optional<MountEntry> entry = MountAt(ReadMountTable(), mountPoint);
-    return entry && IsRemovableSource(entry->source);
+    const std::optional<MountEntry> entry = MountAt(CurrentMountTable(), mountPoint);
+    return entry && IsRemovableMount(*entry);
 }
 
 bool IsMounted(const std::string& mountPoint)
 {
-    return MountAt(ReadMountTable(), mountPoint).has_value();
+    return MountAt(CurrentMountTable(), mountPoint).has_value();
 }
 
 bool IsOnMountedDrive(const std::string& path, const std::string& mountPoint)

@@ -6,16 +6,21 @@
 // VANTREL_MOUNTINFO; sysfs is /sys, or the folder named by VANTREL_SYSFS.
 // Both seams let tests and the demo simulate a handheld without root.
 //
-// A simulated sysfs is laid out as /sys lays it out, and only these files
-// are read. For a medium whose mount source is /dev/sdn1:
+// A drive's device is named by the device number of its mount-table line
+// (major:minor), never by the line's source text, which any user's FUSE
+// mount may set to "/dev/sdb1". A simulated sysfs is laid out as /sys
+// lays it out, and only these files are read. For a partition 8:209 of
+// the disk sdn:
 //
-//   $VANTREL_SYSFS/class/block/sdn1 -> ../../block/sdn/sdn1   (a symlink)
-//   $VANTREL_SYSFS/block/sdn/sdn1/partition                  (exists: a partition)
-//   $VANTREL_SYSFS/block/sdn/removable                       (contains "1")
+//   $VANTREL_SYSFS/dev/block/8:209 -> ../../block/sdn/sdn1   (a symlink)
+//   $VANTREL_SYSFS/block/sdn/sdn1/partition                 (exists: a partition)
+//   $VANTREL_SYSFS/block/sdn/removable                      (contains "1")
 //
-// A whole-disk medium (source /dev/sdn) needs class/block/sdn ->
-// ../../block/sdn and block/sdn/removable only. A simulated mount table is
-// replaced in one rename, as the kernel's table changes in one step.
+// A whole-disk medium needs dev/block/8:208 -> ../../block/sdn and
+// block/sdn/removable only. Both seams are read as regular files only,
+// of bounded size. A simulated mount table is replaced in one rename, as
+// the kernel's table changes in one step: the table is read again only
+// when its file is another one.
 
 #include <cstdint>
 #include <memory>
@@ -29,7 +34,8 @@
 struct MountEntry {
     std::string mountPoint;
     std::string fsType;
-    std::string source;  // e.g. /dev/sdb1
+    std::string source;  // e.g. /dev/sdb1; anybody's FUSE mount may name it
+    std::string device;  // major:minor, e.g. 8:17
 };
 
 // Parses mountinfo text. Pure; malformed lines are skipped.
@@ -40,7 +46,10 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text);
 std::string MountTablePath();
 
 // The current mount table from that file; empty when it cannot be read.
-std::vector<MountEntry> ReadMountTable();
+// The same table is handed out until the file reports a change, so a
+// check costs no read; callers share it and never change it.
+using MountTable = std::shared_ptr<const std::vector<MountEntry>>;
+MountTable CurrentMountTable();
 
 struct DriveInfo {
     std::string mountPoint;   // identifies the drive
@@ -55,8 +64,9 @@ std::vector<DriveInfo> ListDrives();
 // The same from a table already read (sysfs is still read for each entry).
 std::vector<DriveInfo> DrivesOf(const std::vector<MountEntry>& table);
 
-// True when the mount point belongs to a block device whose disk reports
-// removable = 1 in sysfs. A trailing '/' (or several) is accepted.
+// True when the mount point's device number names a block device whose
+// disk reports removable = 1 in sysfs; FUSE file systems never are. A
+// trailing '/' (or several) is accepted.
 bool IsRemovableDrive(const std::string& mountPoint);
 
 // True when `mountPoint` is in the current mount table (trailing '/'

@@ -17,8 +17,10 @@ namespace platform {
 std::string ExecutablePath()
 {
     std::vector<char> buffer(PATH_MAX + 1);
-    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (length <= 0)
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    // A link that fills the buffer may be longer: a path cut short would
+    // name another file.
+    if (length <= 0 || std::size_t(length) >= buffer.size() || buffer[0] != '/')
         return {};
     return std::string(buffer.data(), static_cast<std::size_t>(length));
 }

@@ -93,6 +93,31 @@ ssize_t ReadSome(int fd, void* buffer, std::size_t size)
     return count;
 }
 
+std::optional<std::string> ReadToEnd(int fd, std::size_t limit)
+{
+    // Proc files report size 0, so read until a read gives nothing.
+    std::string text;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t got = ReadSome(fd, buffer, sizeof buffer);
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            return text;
+        if (text.size() + std::size_t(got) > limit)
+            return std::nullopt;
+        text.append(buffer, std::size_t(got));
+    }
+}
+
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit)
+{
+    const OpenResult opened = OpenRegularForReading(path);
+    if (!opened.File.IsOpen())
+        return std::nullopt;
+    return ReadToEnd(opened.File.Get(), limit);
+}
+
 int WriteAll(int fd, const void* buffer, std::size_t size)
 {
     const char* next = static_cast<const char*>(buffer);

@@ -55,6 +55,13 @@ struct OpenResult {
 // Creates `path` for writing; fails with EEXIST when anything is there.
 [[nodiscard]] OpenResult CreateExclusive(const std::string& path);
 
+// Reads from the current offset to the end of the file, at most `limit`
+// bytes. nullopt when a read fails or the file holds more: a seam pointed
+// at an endless file gets an answer instead of filling the memory.
+std::optional<std::string> ReadToEnd(int fd, std::size_t limit);
+// The whole of a small regular file (OpenRegularForReading, ReadToEnd).
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit);
+
 // Reads up to `size` bytes, retrying interruptions. The count read
 // (0 at end of file), or -1 with errno set.
 [[nodiscard]] ssize_t ReadSome(int fd, void* buffer, std::size_t size);

@@ -6,9 +6,9 @@ std::optional<MountEntry> MountHolding(const std::string& path)
 {
     std::optional<MountEntry> best;
     // Later lines mount over earlier ones at the same point: the last wins.
-    for (MountEntry& entry : ReadMountTable()) {
+    for (const MountEntry& entry : *CurrentMountTable()) {
         if (platform::IsAtOrBelow(path, entry.mountPoint) && (!best || entry.mountPoint.size() >= best->mountPoint.size()))
-            best = std::move(entry);
+            best = entry;
     }
     return best;
 }

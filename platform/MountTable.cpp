@@ -8,11 +8,6 @@
 
 #include "platform/Drives.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <optional>
 
 namespace {
@@ -88,33 +83,10 @@ std::optional<MountEntry> ParseLine(std::string_view line)
     if (!IsNumber(fields[0]) || !IsNumber(fields[1]) || !IsDeviceNumber(fields[2]))
         return std::nullopt;
     MountEntry entry{DecodeEscapes(fields[4]), DecodeEscapes(fields[separator + 1]),
-                     DecodeEscapes(fields[separator + 2])};
+                     DecodeEscapes(fields[separator + 2]), std::string(fields[2])};
     if (entry.mountPoint.empty() || entry.mountPoint.front() != '/')
         return std::nullopt;
     return entry;
-}
-
-// The whole file. A proc file reports size 0, so read until the end.
-std::optional<std::string> ReadWholeFile(const char* path)
-{
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    std::string text;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got > 0) {
-            text.append(buffer, std::size_t(got));
-        } else if (got == 0) {
-            break;
-        } else if (errno != EINTR) {
-            ::close(fd);
-            return std::nullopt;
-        }
-    }
-    ::close(fd);
-    return text;
 }
 
 } // namespace
@@ -132,16 +104,4 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text)
             entries.push_back(std::move(*entry));
     }
     return entries;
-}
-
-std::string MountTablePath()
-{
-    const char* seam = std::getenv("VANTREL_MOUNTINFO");
-    return seam && *seam ? seam : "/proc/self/mountinfo";
-}
-
-std::vector<MountEntry> ReadMountTable()
-{
-    const std::optional<std::string> text = ReadWholeFile(MountTablePath().c_str());
-    return text ? ParseMountInfo(*text) : std::vector<MountEntry>();
 }

@@ -31,6 +31,8 @@ std::optional<std::string> Read(const std::string& name)
     if (store.status() != QSettings::NoError)
         return std::nullopt;
     const QVariant value = store.value(QString::fromStdString(name));
+    if (value.typeId() == QMetaType::QByteArray)
+        return value.toByteArray().toStdString();
     if (!value.isValid() || !value.canConvert<QString>())
         return std::nullopt;
     return value.toString().toStdString();
@@ -39,7 +41,14 @@ std::optional<std::string> Read(const std::string& name)
 bool Write(const std::string& name, const std::string& value)
 {
     QSettings store = openStore();
-    store.setValue(QString::fromStdString(name), QString::fromStdString(value));
+    // Text is stored as text; bytes that are not UTF-8 (a mount point
+    // may hold any) as bytes, which a QString would replace.
+    const QByteArray bytes(value.data(), qsizetype(value.size()));
+    const QString text = QString::fromUtf8(bytes);
+    if (text.toUtf8() == bytes)
+        store.setValue(QString::fromStdString(name), text);
+    else
+        store.setValue(QString::fromStdString(name), bytes);
     store.sync();
     return store.status() == QSettings::NoError;
 }

@@ -43,11 +43,30 @@ constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
 
 constexpr int kExitStatus = 255;
 
-void CopyInto(char* target, std::size_t capacity, const std::string& text)
+// Copies `text` whole, or leaves `target` empty and says so: a path cut
+// short names another file, and the handler must never use one.
+bool CopyWhole(char* target, std::size_t capacity, const std::string& text)
+{
+    if (text.size() >= capacity) {
+        target[0] = '\0';
+        return false;
+    }
+    std::memcpy(target, text.data(), text.size());
+    target[text.size()] = '\0';
+    return true;
+}
+
+// A message may lose its end; it names nothing.
+void CopyCut(char* target, std::size_t capacity, const std::string& text)
 {
     const std::size_t length = text.size() < capacity - 1 ? text.size() : capacity - 1;
     std::memcpy(target, text.data(), length);
     target[length] = '\0';
+}
+
+bool IsAbsolute(const std::string& path)
+{
+    return !path.empty() && path.front() == '/';
 }
 
 const char* SignalName(int signal)
@@ -109,6 +128,8 @@ void WriteReport(int fd, const TCrashCause& cause)
 // Starts ErrorReport on the report and does not wait for it.
 void StartErrorReport(const char* reportPath)
 {
+    if (gState.ErrorReportPath[0] == '\0')
+        return;
     char fileOption[kLineCapacity];
     TSafeText(fileOption, sizeof fileOption).Add("-file:").Add(reportPath);
     char* const arguments[] = {gState.ErrorReportPath, gState.UrlOption, gState.TitleOption, fileOption, nullptr};
@@ -146,7 +167,7 @@ void OnTerminate()
         try {
             std::rethrow_exception(current);
         } catch (const std::exception& error) {
-            CopyInto(gState.ExceptionText, sizeof gState.ExceptionText, error.what());
+            CopyCut(gState.ExceptionText, sizeof gState.ExceptionText, error.what());
             what = gState.ExceptionText;
         } catch (...) {
         }
@@ -172,15 +193,24 @@ TCrashReporterSetup RunningProgramSetup()
     return setup;
 }
 
-void InstallCrashReporter(const TCrashReporterSetup& setup)
+bool InstallCrashReporter(const TCrashReporterSetup& setup)
 {
-    CopyInto(gState.ProgramPath, sizeof gState.ProgramPath, setup.ProgramPath);
-    CopyInto(gState.ErrorReportPath, sizeof gState.ErrorReportPath, setup.ProgramFolder + "ErrorReport");
-    CopyInto(gState.TempFolder, sizeof gState.TempFolder, setup.TempFolder);
-    CopyInto(gState.Version, sizeof gState.Version, setup.Version);
-    CopyInto(gState.Title, sizeof gState.Title, setup.Title);
-    CopyInto(gState.UrlOption, sizeof gState.UrlOption, "-url:" + setup.UploadPage);
-    CopyInto(gState.TitleOption, sizeof gState.TitleOption, "-title:" + setup.Title);
+    // ErrorReport and the report are found only through absolute paths:
+    // without its own folder the program would start whatever program of
+    // that name the current folder or PATH holds.
+    bool whole = CopyWhole(gState.ProgramPath, sizeof gState.ProgramPath, setup.ProgramPath);
+    if (IsAbsolute(setup.ProgramFolder))
+        whole &= CopyWhole(gState.ErrorReportPath, sizeof gState.ErrorReportPath, setup.ProgramFolder + "ErrorReport");
+    else
+        gState.ErrorReportPath[0] = '\0';
+    if (IsAbsolute(setup.TempFolder))
+        whole &= CopyWhole(gState.TempFolder, sizeof gState.TempFolder, setup.TempFolder);
+    else
+        gState.TempFolder[0] = '\0';
+    CopyCut(gState.Version, sizeof gState.Version, setup.Version);
+    CopyCut(gState.Title, sizeof gState.Title, setup.Title);
+    whole &= CopyWhole(gState.UrlOption, sizeof gState.UrlOption, "-url:" + setup.UploadPage);
+    CopyCut(gState.TitleOption, sizeof gState.TitleOption, "-title:" + setup.Title);
 
     // The first backtrace() loads the unwinder, which allocates: do it
     // now rather than inside a handler.
@@ -192,16 +222,18 @@ void InstallCrashReporter(const TCrashReporterSetup& setup)
     stack.ss_size = sizeof gSignalStack;
     ::sigaltstack(&stack, nullptr);
 
+    // SA_NODEFER: a fault inside the handler enters it again, where the
+    // re-entry guard ends the process with the reporter's status. Were
+    // the signal blocked, the kernel would kill the process at once.
     struct sigaction action{};
     action.sa_sigaction = OnFatalSignal;
-    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_NODEFER;
     sigemptyset(&action.sa_mask);
-    for (int signal : kFatalSignals)
-        sigaddset(&action.sa_mask, signal);
     for (int signal : kFatalSignals)
         ::sigaction(signal, &action, nullptr);
 
     std::set_terminate(OnTerminate);
+    return whole;
 }
 
 void ReportCrash(const TCrashCause& cause)
@@ -213,7 +245,7 @@ void ReportCrash(const TCrashCause& cause)
     gReporting = 1;
 
     char reportPath[kPathCapacity];
-    const int fd = CreateUniqueTmpFile(gState.TempFolder, reportPath, sizeof reportPath);
+    const int fd = gState.TempFolder[0] == '\0' ? -1 : CreateUniqueTmpFile(gState.TempFolder, reportPath, sizeof reportPath);
     if (fd >= 0) {
         WriteReport(fd, cause);
         ::close(fd);

@@ -28,7 +28,11 @@ TCrashReporterSetup RunningProgramSetup();
 
 // Installs the handlers on an alternate stack (so a stack overflow is
 // reported too) and std::set_terminate. Call it first thing in main().
-void InstallCrashReporter(const TCrashReporterSetup& setup = RunningProgramSetup());
+// Paths are used whole or not at all: a folder that is not absolute, or
+// a path longer than the handler's storage, is refused (no report, or no
+// ErrorReport), never cut. False when anything was refused; the handlers
+// are installed either way.
+bool InstallCrashReporter(const TCrashReporterSetup& setup = RunningProgramSetup());
 
 // How the process came to crash.
 struct TCrashCause {

@@ -38,7 +38,9 @@ void WriteLastUpdateCheck(const std::string& bookkeepingFile, const QDate& today
 
 bool StartDetached(const std::string& program, const std::vector<std::string>& arguments)
 {
-    if (::access(program.c_str(), X_OK) != 0 || !platform::IsRegularFile(program))
+    // Only a program named by an absolute path: a relative one would be
+    // looked for in PATH or the current folder.
+    if (program.empty() || program.front() != '/' || ::access(program.c_str(), X_OK) != 0 || !platform::IsRegularFile(program))
         return false;
     QStringList list;
     for (const std::string& argument : arguments)

@@ -5,6 +5,17 @@
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 
+namespace {
+
+// A mount point is kept as its bytes: one that is not valid UTF-8 would
+// lose them in a QString and match no drive afterwards.
+QByteArray MountPointData(const std::string& mountPoint)
+{
+    return QByteArray(mountPoint.data(), qsizetype(mountPoint.size()));
+}
+
+} // namespace
+
 TDriveBox::TDriveBox(QWidget* parent) : QComboBox(parent)
 {
     // Entries drawn as plain list items take their colours from the
@@ -20,10 +31,15 @@ void TDriveBox::Rebuild()
         const QSignalBlocker quiet(this);
         clear();
         for (const DriveInfo& drive : ListDrives())
-            addItem(QString::fromStdString(drive.displayText), QString::fromStdString(drive.mountPoint));
+            addItem(QString::fromStdString(drive.displayText), MountPointData(drive.mountPoint));
         ShowSelection();
     }
     emit driveReported();
+}
+
+int TDriveBox::EntryOf(const std::string& mountPoint) const
+{
+    return findData(MountPointData(mountPoint));
 }
 
 void TDriveBox::SetDrive(const std::string& mountPoint)
@@ -37,13 +53,13 @@ void TDriveBox::SetDrive(const std::string& mountPoint)
 
 std::string TDriveBox::EntryDrive(int index) const
 {
-    return itemData(index).toString().toStdString();
+    return itemData(index).toByteArray().toStdString();
 }
 
 void TDriveBox::ShowSelection()
 {
     const QSignalBlocker quiet(this);
-    const int entry = findData(QString::fromStdString(FDrive));
+    const int entry = EntryOf(FDrive);
     setCurrentIndex(entry);
     // A vanished drive has no entry but stays selected: the box names it
     // rather than showing nothing.

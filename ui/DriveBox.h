@@ -29,6 +29,8 @@ public:
 
     // The mount point of entry `index`.
     std::string EntryDrive(int index) const;
+    // The entry of `mountPoint`; -1 when the list has none.
+    int EntryOf(const std::string& mountPoint) const;
 
 signals:
     void driveReported();

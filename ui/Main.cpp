@@ -121,7 +121,7 @@ void TfrmVantrel::FormShow()
     }
     // The remembered drive only when it is in the list; an empty or
     // vanished one loads nothing and says nothing.
-    if (!drive && !FSettings.PSPDrive.empty() && cbDriver.findData(QString::fromStdString(FSettings.PSPDrive)) >= 0)
+    if (!drive && !FSettings.PSPDrive.empty() && cbDriver.EntryOf(FSettings.PSPDrive) >= 0)
         drive = FSettings.PSPDrive;
     if (drive) {
         cbDriver.SetDrive(*drive);

@@ -26,15 +26,16 @@ write_mount_table() {
   mv -f "$table.new" "$table"
 }
 
-# write_sysfs FOLDER: a USB disk sdn with one partition sdn1 whose disk
+# write_sysfs FOLDER: a USB disk sdn with one partition sdn1 (8:209) whose disk
 # reports removable = 1, laid out as /sys lays it out.
 write_sysfs() {
   local sysfs=$1
-  mkdir -p "$sysfs/block/sdn/sdn1" "$sysfs/class/block"
+  mkdir -p "$sysfs/block/sdn/sdn1" "$sysfs/dev/block"
   echo 1 >"$sysfs/block/sdn/removable"
   echo 1 >"$sysfs/block/sdn/sdn1/partition"
-  ln -sfn ../../block/sdn/sdn1 "$sysfs/class/block/sdn1"
-  ln -sfn ../../block/sdn "$sysfs/class/block/sdn"
+  # The mount table's device number 8:209 names the partition.
+  ln -sfn ../../block/sdn/sdn1 "$sysfs/dev/block/8:209"
+  ln -sfn ../../block/sdn "$sysfs/dev/block/8:208"
 }
 
 # make_handheld_video FILE SOURCE TITLE: a three-second handheld video made

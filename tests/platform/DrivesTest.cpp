@@ -8,6 +8,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace {
 
 std::vector<std::string> MountPointsOf(const std::vector<DriveInfo>& drives)
@@ -51,6 +53,19 @@ TEST_F(DrivesTest, LeavesPseudoAndSystemFileSystemsOut)
                            + SimulatedSystem::MountLine(36, "/tmp", "tmpfs", "tmpfs")
                            + SimulatedSystem::MountLine(37, "/media/stick", "vfat", "/dev/sdz1"));
     EXPECT_EQ(MountPointsOf(ListDrives()), (std::vector<std::string>{"/", "/home", "/tmp", "/media/stick"}));
+}
+
+// Fedora, Arch and openSUSE mount removable media under /run/media/USER/.
+TEST_F(DrivesTest, MediaUnderRunMediaAreListedAndTheRestOfRunIsNot)
+{
+    system.AddDisk("sdn", true, "sdn1");
+    system.WriteMountTable(SimulatedSystem::MountLine(28, "/run", "tmpfs", "tmpfs")
+                           + SimulatedSystem::MountLine(29, "/run/user/1000", "tmpfs", "tmpfs")
+                           + SimulatedSystem::MountLine(30, "/run/media", "tmpfs", "tmpfs")
+                           + SimulatedSystem::MountLine(31, "/run/mediaplayer", "ext4", "/dev/vdb")
+                           + SimulatedSystem::MountLine(90, "/run/media/ann/PSP", "vfat", "/dev/sdn1"));
+    EXPECT_EQ(MountPointsOf(ListDrives()), (std::vector<std::string>{"/run/media/ann/PSP"}));
+    EXPECT_TRUE(IsRemovableDrive("/run/media/ann/PSP"));
 }
 
 TEST_F(DrivesTest, FoldersThatOnlyStartLikeSystemTreesAreKept)
@@ -118,6 +133,24 @@ TEST_F(DrivesTest, SourcesThatAreNoBlockDeviceAreNotRemovable)
     EXPECT_FALSE(IsRemovableDrive(c));
 }
 
+// Any user may mount a FUSE file system naming "/dev/sdn1" as its source:
+// the device number decides, and FUSE is never the handheld.
+TEST_F(DrivesTest, TheDeviceNumberDecidesNotTheSourceText)
+{
+    system.AddDisk("sdn", true, "sdn1");
+    const std::string posing = Handheld("posing"), fuse = Handheld("fuse"), labelled = Handheld("labelled"),
+                      fuseblk = Handheld("fuseblk");
+    system.WriteMountTable(
+        SimulatedSystem::MountLineOnDevice(90, posing, "vfat", "/dev/sdn1", "0:55")
+        + SimulatedSystem::MountLineOnDevice(91, fuse, "fuse.fusefat", "/dev/sdn1", "8:209")
+        + SimulatedSystem::MountLineOnDevice(92, labelled, "vfat", "systemd-PSP", "8:209")
+        + SimulatedSystem::MountLineOnDevice(93, fuseblk, "fuseblk", "/dev/sdn1", "8:209"));
+    EXPECT_FALSE(IsRemovableDrive(posing));
+    EXPECT_FALSE(IsRemovableDrive(fuse));
+    EXPECT_TRUE(IsRemovableDrive(labelled));
+    EXPECT_TRUE(IsRemovableDrive(fuseblk)) << "a kernel block device served through FUSE";
+}
+
 TEST_F(DrivesTest, RemovableTestAcceptsTrailingSlashes)
 {
     system.AddDisk("sdn", true, "sdn1");
@@ -165,6 +198,47 @@ TEST_F(DrivesTest, UnreadableMountTableGivesNoDrives)
     std::filesystem::remove(system.MountTablePath());
     EXPECT_TRUE(ListDrives().empty());
     EXPECT_FALSE(IsRemovableDrive("/"));
+}
+
+// Seams pointed at a device or a pipe answer "no drives" at once
+// instead of reading without end or blocking.
+TEST_F(DrivesTest, SeamsReadRegularFilesOnly)
+{
+    system.AddDisk("sdn", true, "sdn1");
+    const std::string handheld = Handheld();
+    system.WriteMountTable(SimulatedSystem::MountLine(90, handheld, "vfat", "/dev/sdn1"));
+    ASSERT_TRUE(IsRemovableDrive(handheld));
+
+    const std::string removable = system.PathOf("sys/block/sdn/removable");
+    std::filesystem::remove(removable);
+    ASSERT_EQ(::mkfifo(removable.c_str(), 0600), 0);
+    EXPECT_FALSE(IsRemovableDrive(handheld));
+
+    const std::string pipe = system.PathOf("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& seam : {std::string("/dev/zero"), pipe}) {
+        ::setenv("VANTREL_MOUNTINFO", seam.c_str(), 1);
+        EXPECT_TRUE(ListDrives().empty()) << seam;
+        EXPECT_FALSE(IsMounted(handheld)) << seam;
+    }
+}
+
+// Start-up asks about every drive: the table is read once per change,
+// not once per question.
+TEST_F(DrivesTest, TheTableIsReadAgainOnlyAfterItChanged)
+{
+    system.WriteMountTable(SimulatedSystem::MountLine(24, "/", "ext4", "/dev/vda"));
+    const MountTable first = CurrentMountTable();
+    EXPECT_EQ(CurrentMountTable(), first);
+
+    const std::string handheld = Handheld();
+    system.WriteMountTable(SimulatedSystem::MountLine(24, "/", "ext4", "/dev/vda")
+                           + SimulatedSystem::MountLine(90, handheld, "vfat", "/dev/sdn1"));
+    const MountTable second = CurrentMountTable();
+    EXPECT_NE(second, first);
+    ASSERT_EQ(second->size(), 2u);
+    EXPECT_EQ(second->back().mountPoint, handheld);
+    EXPECT_TRUE(IsMounted(handheld));
 }
 
 TEST_F(DrivesTest, MountedDriveHasFreeBytesWithinItsTotal)

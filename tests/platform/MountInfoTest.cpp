@@ -15,6 +15,7 @@ TEST(MountInfoTest, ReadsMountPointTypeAndSourceOfTheKernelsExampleLine)
     EXPECT_EQ(entries[0].mountPoint, "/mnt2");
     EXPECT_EQ(entries[0].fsType, "ext3");
     EXPECT_EQ(entries[0].source, "/dev/root");
+    EXPECT_EQ(entries[0].device, "98:0");
 }
 
 TEST(MountInfoTest, TakesAnyNumberOfOptionalFields)

@@ -34,13 +34,24 @@ std::string Escaped(const std::string& field)
     return escaped;
 }
 
+// The kernel's numbers for SCSI and virtio disks: sdb1 is 8:17, vda is
+// 254:0. Anything else gets a number of no block device.
+std::string DeviceNumberOf(const std::string& name)
+{
+    const bool scsi = name.starts_with("sd"), virtio = name.starts_with("vd");
+    if ((!scsi && !virtio) || name.size() < 3 || name[2] < 'a' || name[2] > 'z')
+        return "0:999";
+    const int partition = name.size() > 3 ? std::stoi(name.substr(3)) : 0;
+    return std::to_string(scsi ? 8 : 254) + ":" + std::to_string(16 * (name[2] - 'a') + partition);
+}
+
 } // namespace
 
 SimulatedSystem::SimulatedSystem()
 {
     if (!folder.isValid())
         throw std::runtime_error("no temporary folder");
-    fs::create_directories(PathOf("sys/class/block"));
+    fs::create_directories(PathOf("sys/dev/block"));
     WriteMountTable("");
     ::setenv("VANTREL_MOUNTINFO", MountTablePath().c_str(), 1);
     ::setenv("VANTREL_SYSFS", PathOf("sys").c_str(), 1);
@@ -70,17 +81,24 @@ void SimulatedSystem::AddDisk(const std::string& disk, bool removable, const std
     const fs::path diskFolder = PathOf("sys/block/" + disk);
     fs::create_directories(diskFolder);
     WriteText(diskFolder / "removable", removable ? "1\n" : "0\n");
-    fs::create_symlink("../../block/" + disk, PathOf("sys/class/block/" + disk));
+    fs::create_symlink("../../block/" + disk, PathOf("sys/dev/block/" + DeviceNumberOf(disk)));
     if (!partition.empty()) {
         fs::create_directories(diskFolder / partition);
         WriteText(diskFolder / partition / "partition", "1\n");
-        fs::create_symlink("../../block/" + disk + "/" + partition, PathOf("sys/class/block/" + partition));
+        fs::create_symlink("../../block/" + disk + "/" + partition, PathOf("sys/dev/block/" + DeviceNumberOf(partition)));
     }
 }
 
 std::string SimulatedSystem::MountLine(int id, const std::string& mountPoint, const std::string& fsType,
                                        const std::string& source)
 {
-    return std::to_string(id) + " 1 8:1 / " + Escaped(mountPoint) + " rw,relatime shared:1 - " + fsType + " "
+    const std::string device = source.starts_with("/dev/") ? DeviceNumberOf(source.substr(5)) : "0:" + std::to_string(id);
+    return MountLineOnDevice(id, mountPoint, fsType, source, device);
+}
+
+std::string SimulatedSystem::MountLineOnDevice(int id, const std::string& mountPoint, const std::string& fsType,
+                                               const std::string& source, const std::string& device)
+{
+    return std::to_string(id) + " 1 " + device + " / " + Escaped(mountPoint) + " rw,relatime shared:1 - " + fsType + " "
            + Escaped(source) + " rw\n";
 }

@@ -23,11 +23,17 @@ public:
 
     // A disk `disk` (such as "sdn") reporting `removable`, laid out as
     // /sys lays it out; with a non-empty `partition` also that partition.
+    // Devices get the kernel's numbers: sdn1 is 8:209.
     void AddDisk(const std::string& disk, bool removable, const std::string& partition = "") const;
 
-    // One mountinfo line for a mount of `source` at `mountPoint`.
+    // One mountinfo line for a mount of `source` at `mountPoint`; a source
+    // /dev/NAME carries NAME's device number, any other none that sysfs
+    // knows.
     static std::string MountLine(int id, const std::string& mountPoint, const std::string& fsType,
                                  const std::string& source);
+    // The same with the device number given apart from the source text.
+    static std::string MountLineOnDevice(int id, const std::string& mountPoint, const std::string& fsType,
+                                         const std::string& source, const std::string& device);
 
 private:
     QTemporaryDir folder;

@@ -21,6 +21,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 using ::testing::SizeIs;
 
 class CrashReportTest : public ::testing::Test {
@@ -131,6 +132,49 @@ TEST_F(CrashReportTest, MissingTemporaryFolderStillEndsWith255)
     ASSERT_TRUE(Finish(process));
     EXPECT_EQ(process.exitCode(), 255);
     EXPECT_FALSE(fs::exists(FFolder / "missing"));
+    EXPECT_FALSE(HasRecorded(FFolder.Path(), "ErrorReport"));
+}
+
+// A fault while the report is being written (here: the backtrace walks
+// a wrecked stack) still ends with the reporter's status.
+TEST_F(CrashReportTest, FaultInsideTheHandlerStillEndsWith255)
+{
+    const std::string program = CopyBuiltProgram("tests/crash_fixture", FFolder.Path());
+    auto process = StartProgram(program, {QStringLiteral("corrupt-stack")}, FFolder.Path());
+    ASSERT_TRUE(Finish(*process));
+    if (process->exitStatus() == QProcess::NormalExit && process->exitCode() == 77)
+        GTEST_SKIP() << "the fixture wrecks the stack on x86-64 only";
+    EXPECT_EQ(process->exitStatus(), QProcess::NormalExit) << "killed by signal " << process->exitCode();
+    EXPECT_EQ(process->exitCode(), 255);
+}
+
+// A temporary folder longer than the handler can hold is refused, not
+// cut: cut short, this one would name another folder, "tmp" itself.
+TEST_F(CrashReportTest, OverLongTemporaryFolderIsRefusedNotCut)
+{
+    const std::string program = CopyBuiltProgram("tests/crash_fixture", FFolder.Path());
+    const std::string overLong = FFolder / "tmp" + std::string(5000, '/') + "elsewhere";
+    fs::create_directories(FFolder / "tmp");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), QString::fromStdString(overLong));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QString::fromStdString(program), {QStringLiteral("throw")});
+    ASSERT_TRUE(Finish(process));
+    EXPECT_EQ(process.exitCode(), 255);
+    EXPECT_THAT(ReportFiles(FFolder / "tmp"), IsEmpty());
+    EXPECT_FALSE(HasRecorded(FFolder.Path(), "ErrorReport"));
+}
+
+// Without its own folder the program starts no ErrorReport: not the one
+// in the current folder, not one from PATH.
+TEST_F(CrashReportTest, WithoutItsOwnFolderNoErrorReportIsStartedFromTheCurrentFolder)
+{
+    const std::string program = CopyBuiltProgram("tests/crash_fixture", FFolder.Path());
+    auto process = StartProgram(program, {QStringLiteral("throw-without-folder")}, FFolder.Path());
+    ASSERT_TRUE(Finish(*process));
+    EXPECT_EQ(process->exitCode(), 255);
+    EXPECT_THAT(ReportFiles(FFolder / "tmp"), SizeIs(1)) << "the report is still written";
     EXPECT_FALSE(HasRecorded(FFolder.Path(), "ErrorReport"));
 }
 

@@ -43,6 +43,7 @@ std::unique_ptr<QProcess> StartProgram(const std::string& program, const QString
     environment.insert(QStringLiteral("VANTREL_REPORT_READY"), QStringLiteral("1"));
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(environment);
+    process->setWorkingDirectory(QString::fromStdString(home));
     process->start(QString::fromStdString(program), arguments);
     process->waitForStarted(30000);
     return process;

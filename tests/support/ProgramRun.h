@@ -15,7 +15,8 @@
 std::string CopyBuiltProgram(const std::string& name, const std::string& folder);
 
 // Starts `program` with `arguments`; TMPDIR and XDG_CONFIG_HOME are set to
-// `home` + "tmp" and `home` + "config" (made here), and the window
+// `home` + "tmp" and `home` + "config" (made here), it runs in `home`
+// as its current folder, and the window
 // program reports on standard error when its panes are filled.
 std::unique_ptr<QProcess> StartProgram(const std::string& program, const QStringList& arguments,
                                        const std::string& home);

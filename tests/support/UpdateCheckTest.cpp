@@ -141,6 +141,20 @@ TEST_F(UpdateCheckTest, UpdaterThatIsNotAProgramIsNotStarted)
     EXPECT_EQ(RunUpdateCheck(Check()), TUpdateOutcome::NoUpdater);
 }
 
+// A program folder that is not absolute (the program could not learn its
+// own) starts nothing, not even the "update" of the current folder.
+TEST_F(UpdateCheckTest, RelativeProgramFolderStartsNoUpdater)
+{
+    TUpdateCheck check = Check();
+    check.ProgramFolder = "./";
+    const fs::path before = fs::current_path();
+    fs::current_path(FProgramFolder.Path());
+    const TUpdateOutcome outcome = RunUpdateCheck(check);
+    fs::current_path(before);
+    EXPECT_EQ(outcome, TUpdateOutcome::NoUpdater);
+    EXPECT_FALSE(UpdaterStarted());
+}
+
 TEST_F(UpdateCheckTest, FileThatCannotBeWrittenIsIgnored)
 {
     // A folder where the file should be: no write can succeed, even as root.

@@ -128,9 +128,9 @@ TEST_F(DrivesTest, RemovalLeavesThePaneEmptyWhenTheDriveListLoadedIt)
     TDriveBox& drives = Control<TDriveBox>(*window, "cbDriver");
 
     // The user picks E in the list: one load of E, then G back.
-    emit drives.activated(drives.findData(QString::fromStdString(FE)));
+    emit drives.activated(drives.EntryOf(FE));
     EXPECT_THAT(Names(*window, TPaneSide::Handheld), ElementsAre("M4V00005.MP4"));
-    emit drives.activated(drives.findData(QString::fromStdString(FG)));
+    emit drives.activated(drives.EntryOf(FG));
     ASSERT_EQ(window->LoadedDrive(), (TDriveKey{FG, TDriveOrigin::DriveList}));
 
     Unplug(FE);
@@ -180,12 +180,12 @@ TEST_F(DrivesTest, HandheldPulledOutIsGoneThoughItsFolderStays)
     EXPECT_EQ(drives.Drive(), FG);
     EXPECT_EQ(drives.currentIndex(), -1);
     EXPECT_EQ(drives.placeholderText().toStdString(), FG);
-    EXPECT_EQ(drives.findData(QString::fromStdString(FG)), -1);
+    EXPECT_EQ(drives.EntryOf(FG), -1);
 
     // Plugged in again and refreshed: its entry and its videos come back.
     Plug(FG);
     Control<QAction>(*window, "actRefresh").trigger();
-    EXPECT_EQ(drives.currentIndex(), drives.findData(QString::fromStdString(FG)));
+    EXPECT_EQ(drives.currentIndex(), drives.EntryOf(FG));
     EXPECT_EQ(drives.placeholderText(), QString());
     EXPECT_THAT(Names(*window, TPaneSide::Handheld), ElementsAre("M4V00007.MP4"));
 }
@@ -198,13 +198,13 @@ TEST_F(DrivesTest, PickingADifferentDriveLoadsItOnce)
     auto window = StartWindow();
     TDriveBox& drives = Control<TDriveBox>(*window, "cbDriver");
 
-    emit drives.activated(drives.findData(QString::fromStdString(fixed)));
+    emit drives.activated(drives.EntryOf(fixed));
 
     // One notice: one load, although two change reports came.
     EXPECT_THAT(Texts(FMessages), ElementsAre(kNotHandheld));
 
     // Picking it again: the drive list loaded it last, so nothing happens.
-    emit drives.activated(drives.findData(QString::fromStdString(fixed)));
+    emit drives.activated(drives.EntryOf(fixed));
     EXPECT_EQ(FMessages.size(), 1u);
 }
 
@@ -215,7 +215,7 @@ TEST_F(DrivesTest, PickingTheShownDriveAgainReloadsOnceAfterAForcedLoad)
     TDriveBox& drives = Control<TDriveBox>(*window, "cbDriver");
     ASSERT_EQ(window->LoadedDrive(), (TDriveKey{FG, TDriveOrigin::Forced}));
 
-    emit drives.activated(drives.findData(QString::fromStdString(FG)));
+    emit drives.activated(drives.EntryOf(FG));
 
     EXPECT_EQ(window->LoadedDrive(), (TDriveKey{FG, TDriveOrigin::DriveList}));
     EXPECT_FALSE(window->RefreshPspPane(TDriveKey{FG, TDriveOrigin::DriveList}, false));

@@ -72,7 +72,7 @@ protected:
     void PickInTheDriveList(const std::string& mountPoint)
     {
         TDriveBox& drives = Control<TDriveBox>(*FWindow, "cbDriver");
-        emit drives.activated(drives.findData(QString::fromStdString(mountPoint)));
+        emit drives.activated(drives.EntryOf(mountPoint));
     }
 
     void ShowTheFixedDisk()

@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <stdexcept>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -93,6 +94,24 @@ void ClickLabel(QLabel& label)
                         Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&label, &press);
     QCoreApplication::sendEvent(&label, &release);
+}
+
+// An error that a handler does not catch is shown with its text in an
+// error box, and the program goes on with the next event.
+TEST_F(ServicesTest, ErrorEscapingAHandlerIsShownAndTheProgramGoesOn)
+{
+    auto window = StartWindow();
+    bool nextEventRan = false;
+    QTimer::singleShot(0, window.get(), [] { throw std::runtime_error("cannot read the disk"); });
+    QTimer::singleShot(0, window.get(), [&nextEventRan] { nextEventRan = true; });
+    for (int turn = 0; turn < 10 && !nextEventRan; ++turn)
+        QCoreApplication::processEvents();
+
+    EXPECT_THAT(Texts(FMessages), ElementsAre("cannot read the disk"));
+    ASSERT_EQ(FMessages.size(), 1u);
+    EXPECT_EQ(FMessages[0].Kind, TMessageKind::Error);
+    EXPECT_TRUE(nextEventRan);
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(ServicesTest, AboutBoxShowsTheProgramsFileVersionAndItsPlaces)

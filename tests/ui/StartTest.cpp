@@ -108,6 +108,23 @@ TEST_F(StartTest, LastRemovableDriveIsShownWhateverIsRemembered)
     EXPECT_TRUE(window->DriveListReady());
 }
 
+// A mount point is bytes: one that is not UTF-8 keeps its identity in
+// the drive list and in the settings.
+TEST_F(StartTest, HandheldWhoseMountPointIsNotUtf8IsChosenLoadedAndRemembered)
+{
+    const std::string handheld = MakeHandheld("psp\xff\xfe");
+    Put(TSampleFiles::Video("Bytes"), handheld + "/MP_ROOT/100MNV01", "M4V00009.MP4");
+    Plug(handheld);
+    {
+        auto window = StartWindow();
+        EXPECT_EQ(Control<TDriveBox>(*window, "cbDriver").Drive(), handheld);
+        EXPECT_THAT(Names(*window, TPaneSide::Handheld), ElementsAre("M4V00009.MP4"));
+        EXPECT_THAT(Texts(FMessages), IsEmpty());
+        EXPECT_TRUE(window->close());
+    }
+    EXPECT_EQ(Settings::Read("PSPDrive"), handheld);
+}
+
 TEST_F(StartTest, RememberedFixedDriveIsLoadedAfterTheNotice)
 {
     const std::string fixed = MakeFixedDisk("fixed");

@@ -6,6 +6,8 @@
 #include "platform/Drives.h"
 #include "platform/Settings.h"
 
+#include "ui/Application.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 
@@ -21,7 +23,7 @@ namespace {
 char kProgramName[] = "ui_window";
 // The offscreen application every window of the run lives in.
 [[maybe_unused]] ::testing::Environment* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new TTestApplication<QApplication>(kProgramName));
+    ::testing::AddGlobalTestEnvironment(new TTestApplication<TApplication>(kProgramName));
 
 void Run(const std::string& command)
 {
@@ -85,7 +87,7 @@ void TUiTest::SetUp()
     setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
     setenv("VANTREL_MOUNTINFO", Path("mountinfo").c_str(), 1);
     setenv("VANTREL_SYSFS", Path("sysfs").c_str(), 1);
-    fs::create_directories(Path("sysfs/class/block"));
+    fs::create_directories(Path("sysfs/dev/block"));
     WriteMountTable();
     // Numbers read as in the C locale unless a test chooses another.
     QLocale::setDefault(QLocale::c());
@@ -140,13 +142,14 @@ std::string TUiTest::MakeHandheld(const std::string& name)
     MakeFolder(name + "/MP_ROOT/100MNV01");
     // Each handheld is its own USB disk with one partition, laid out as
     // sysfs lays it out.
-    const std::string disk = "sd" + std::string(1, static_cast<char>('b' + FMounts.size()));
+    const std::size_t letter = 1 + FMounts.size();
+    const std::string disk = "sd" + std::string(1, static_cast<char>('a' + letter));
+    const std::string partition = "8:" + std::to_string(16 * letter + 1);
     fs::create_directories(Path("sysfs/block/" + disk + "/" + disk + "1"));
     Write(Path("sysfs/block/" + disk), "removable", "1\n");
     Write(Path("sysfs/block/" + disk + "/" + disk + "1"), "partition", "1\n");
-    fs::create_directory_symlink("../../block/" + disk + "/" + disk + "1", Path("sysfs/class/block/" + disk + "1"));
-    fs::create_directory_symlink("../../block/" + disk, Path("sysfs/class/block/" + disk));
-    FMounts.push_back({mountPoint, "/dev/" + disk + "1", "vfat", false});
+    fs::create_directory_symlink("../../block/" + disk + "/" + disk + "1", Path("sysfs/dev/block/" + partition));
+    FMounts.push_back({mountPoint, "/dev/" + disk + "1", "vfat", partition, false});
     return mountPoint;
 }
 
@@ -154,7 +157,8 @@ std::string TUiTest::MakeFixedDisk(const std::string& name)
 {
     const std::string mountPoint = MakeFolder(name);
     MakeFolder(name + "/MP_ROOT/100MNV01");
-    FMounts.push_back({mountPoint, "/dev/vdz" + std::to_string(FMounts.size() + 1), "ext4", false});
+    const std::string number = std::to_string(FMounts.size() + 1);
+    FMounts.push_back({mountPoint, "/dev/vdz" + number, "ext4", "254:" + number, false});
     return mountPoint;
 }
 
@@ -188,7 +192,7 @@ void TUiTest::WriteMountTable() const
             if (!mount.Plugged)
                 continue;
             ++id;
-            out << id << " 22 8:" << id << " / " << mount.MountPoint << " rw,relatime - " << mount.Type << " "
+            out << id << " 22 " << mount.Device << " / " << mount.MountPoint << " rw,relatime - " << mount.Type << " "
                     << mount.Source << " rw\n";
         }
     }

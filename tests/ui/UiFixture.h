@@ -94,6 +94,7 @@ private:
         std::string MountPoint;
         std::string Source;
         std::string Type;
+        std::string Device;  // major:minor, as sysfs names it
         bool Plugged = false;
     };
     std::vector<TMount> FMounts;
