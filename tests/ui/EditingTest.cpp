@@ -112,6 +112,33 @@ TEST_F(EditingTest, EscapeCancelsAndAFileThatCannotBeOpenedShowsTheLibrarysText)
     EXPECT_EQ(FWindow->EditMode(), TEditMode::None);
 }
 
+// The box of a failed save is up when the handheld is pulled out: the
+// pane empties under the box, and nothing of the closed editor is
+// touched afterwards.
+TEST_F(EditingTest, AnUnplugWhileAFailedSavesBoxIsUpEmptiesThePane)
+{
+    Put(TSampleFiles::Video("Kept"), FHandheld, "M4V00001.MP4");
+    Start();
+    SelectOnly(TPaneSide::Handheld, 0);
+    Key(Pane(TPaneSide::Handheld), Qt::Key_F2);
+    ASSERT_NE(Pane(TPaneSide::Handheld).Editor(), nullptr);
+    Write(FHandheld, "M4V00001.MP4", "no longer a video");
+    FWhileBoxIsUp = [this] {
+        Unplug(FDrive);
+        FWindow->DriveChangeHandler(TDeviceEvent::RemoveComplete);
+    };
+
+    Commit(TPaneSide::Handheld, "New");
+
+    ASSERT_FALSE(FMessages.empty());
+    EXPECT_EQ(FMessages[0].Kind, TMessageKind::Error);
+    EXPECT_THAT(Texts(FMessages), testing::ElementsAre(testing::HasSubstr("M4V00001.MP4"), "The current connected device is not PSP device."));
+    EXPECT_EQ(Pane(TPaneSide::Handheld).Pane().RowCount(), 0);
+    EXPECT_EQ(Pane(TPaneSide::Handheld).Editor(), nullptr);
+    EXPECT_EQ(FWindow->EditMode(), TEditMode::None);
+    EXPECT_EQ(ReadFile(FHandheld + "M4V00001.MP4"), "no longer a video");
+}
+
 TEST_F(EditingTest, RenameOutcomesOnDisk)
 {
     Put(TSampleFiles::Video("M"), FComputer, "movie.mp4");

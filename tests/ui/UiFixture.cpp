@@ -10,11 +10,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -94,6 +97,7 @@ void TUiTest::SetUp()
 
     FPreviousAnswerer = SetMessageAnswerer([this](const std::string& text, TMessageKind kind) {
         FMessages.push_back({text, kind});
+        RunBoxEventLoop();
         if (kind != TMessageKind::Question)
             return TMessageButton::Ok;
         if (FAnswers.empty())
@@ -106,6 +110,17 @@ void TUiTest::SetUp()
         FDialogStarts.push_back(initial);
         return FChosenFolder;
     });
+}
+
+void TUiTest::RunBoxEventLoop()
+{
+    // A real box runs the event loop until it is answered: whatever was
+    // posted before it, and what arrives meanwhile, is handled under it.
+    QEventLoop loop;
+    if (std::function<void()> hook = std::exchange(FWhileBoxIsUp, nullptr))
+        QTimer::singleShot(0, &loop, std::move(hook));
+    QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void TUiTest::TearDown()

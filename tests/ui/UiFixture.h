@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -82,12 +83,16 @@ protected:
     // Answers for the next questions (Yes/No); an empty queue answers No.
     std::deque<TMessageButton> FAnswers;
     std::vector<TShownMessage> FMessages;
+    // Runs inside the next message box, while its event loop turns, as a
+    // device event or a timer would reach the window behind a real box.
+    std::function<void()> FWhileBoxIsUp;
     // What the folder dialog returns next (nullopt: cancelled).
     std::optional<std::string> FChosenFolder;
     std::vector<std::string> FDialogStarts;
 
 private:
     void WriteMountTable() const;
+    void RunBoxEventLoop();
 
     QTemporaryDir FRoot;
     struct TMount {
