@@ -151,7 +151,8 @@ public:
     // The menu twins, and drops from the other pane or the desktop.
     void RunMenuCommand(QAction& command);
     bool lvDragOver(TPaneSide sender, const TPaneView* source, const QMimeData& data);
-    void lvDragDrop(TPaneSide sender, const TPaneView* source, const QMimeData& data);
+    // `copyHeld`: Ctrl was held at the drop, which copies as the Alt mark does.
+    void lvDragDrop(TPaneSide sender, const TPaneView* source, const QMimeData& data, bool copyHeld = false);
 
     // Moves the window with the pointer (a press on its background).
     void FormMouseDown();

@@ -63,7 +63,7 @@ bool TfrmVantrel::lvDragOver(TPaneSide sender, const TPaneView* source, const QM
     return (source == &lvPC || source == &lvPsp) && source != &Pane(sender);
 }
 
-void TfrmVantrel::lvDragDrop(TPaneSide sender, const TPaneView* source, const QMimeData& data)
+void TfrmVantrel::lvDragDrop(TPaneSide sender, const TPaneView* source, const QMimeData& data, bool copyHeld)
 {
     if (!lvDragOver(sender, source, data))
         return;
@@ -77,7 +77,7 @@ void TfrmVantrel::lvDragDrop(TPaneSide sender, const TPaneView* source, const QM
     // The batch runs once the drag has ended, so the desktop's drag
     // protocol is not held up for its length; no new drag starts meanwhile.
     const TPaneSide from = source == &lvPC ? TPaneSide::Computer : TPaneSide::Handheld;
-    const bool copies = CopyDragMark(from) == 1;
+    const bool copies = copyHeld || CopyDragMark(from) == 1;
     lvPC.SetDragAllowed(false);
     lvPsp.SetDragAllowed(false);
     QMetaObject::invokeMethod(

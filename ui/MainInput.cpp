@@ -51,8 +51,8 @@ void TfrmVantrel::BindPaneHooks()
         hooks.AcceptsDrop = [this, side](const TPaneView* source, const QMimeData& data) {
             return lvDragOver(side, source, data);
         };
-        hooks.Dropped = [this, side](const TPaneView* source, const QMimeData& data) {
-            lvDragDrop(side, source, data);
+        hooks.Dropped = [this, side](const TPaneView* source, const QMimeData& data, bool copies) {
+            lvDragDrop(side, source, data, copies);
         };
         Pane(side).SetCopyCursor(FCopyDragCursor);
     }

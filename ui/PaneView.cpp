@@ -282,12 +282,12 @@ void TPaneView::startDrag(Qt::DropActions)
     data->setData(QString::fromLatin1(kRowsMimeType), QByteArray());
     QDrag drag(this);
     drag.setMimeData(data);
-    const Qt::DropAction action = copies ? Qt::CopyAction : Qt::MoveAction;
-    // Over a pane that takes the rows, a copy shows the program's own
-    // copy-drag pointer.
-    if (copies && !FCopyCursor.pixmap().isNull())
+    // The drag offers both: the target picks the copy for the Alt mark or
+    // for Ctrl, held during the drag or at the drop, and the pointer then
+    // shows the program's own copy-drag pointer.
+    if (!FCopyCursor.pixmap().isNull())
         drag.setDragCursor(FCopyCursor.pixmap(), Qt::CopyAction);
-    drag.exec(action, action);
+    drag.exec(Qt::MoveAction | Qt::CopyAction, copies ? Qt::CopyAction : Qt::MoveAction);
     if (Hooks.DragEnded)
         Hooks.DragEnded();
 }
@@ -307,9 +307,12 @@ bool TPaneView::AcceptDrag(QDropEvent& event)
         event.ignore();
         return false;
     }
-    // Rows travel as the drag offered (a copy or a move); files from the
-    // desktop are always copied.
-    event.setDropAction(rows ? event.proposedAction() : Qt::CopyAction);
+    // Files from the desktop are always copied; rows are copied for the
+    // source's Alt mark or for Ctrl, as the desktop's convention has it
+    // (window managers often take Alt-drags for themselves).
+    const bool copies = files || event.modifiers().testFlag(Qt::ControlModifier)
+                        || (source->Hooks.DragCopies && source->Hooks.DragCopies());
+    event.setDropAction(copies ? Qt::CopyAction : Qt::MoveAction);
     event.accept();
     return true;
 }
@@ -329,7 +332,7 @@ void TPaneView::dropEvent(QDropEvent* event)
     if (!AcceptDrag(*event))
         return;
     if (Hooks.Dropped)
-        Hooks.Dropped(DragSource(*event), *event->mimeData());
+        Hooks.Dropped(DragSource(*event), *event->mimeData(), event->dropAction() == Qt::CopyAction);
 }
 
 void TPaneView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)

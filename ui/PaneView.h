@@ -54,14 +54,16 @@ struct TPaneHooks {
     std::function<void(int row, const std::string& text)> Edited;
     // The editor closed, committed or not.
     std::function<void()> EditEnded;
-    // A drag from this pane is starting: true when it copies.
+    // A drag from this pane is starting or hovering: true when the Alt
+    // mark makes it a copy.
     std::function<bool()> DragCopies;
     // A drag from this pane ended, dropped or not.
     std::function<void()> DragEnded;
     // Rows of `source` (a pane) or files (`source` null) hover over or
     // land on the pane.
     std::function<bool(const TPaneView* source, const QMimeData& data)> AcceptsDrop;
-    std::function<void(const TPaneView* source, const QMimeData& data)> Dropped;
+    // `copies`: the drop is a copy (the Alt mark, or Ctrl held).
+    std::function<void(const TPaneView* source, const QMimeData& data, bool copies)> Dropped;
 };
 
 class TPaneListModel : public QAbstractListModel {

@@ -71,8 +71,18 @@ bool TRowEditDelegate::eventFilter(QObject* watched, QEvent* event)
         // stays pending, neither committed nor dropped.
         if (event->type() == QEvent::FocusOut && editor->isHidden())
             return true;
-        if (event->type() == QEvent::KeyPress && FView.Hooks.KeyDown)
-            FView.Hooks.KeyDown(*static_cast<QKeyEvent*>(event));
+        if (event->type() == QEvent::KeyPress) {
+            const auto& key = *static_cast<QKeyEvent*>(event);
+            if (FView.Hooks.KeyDown)
+                FView.Hooks.KeyDown(key);
+            // Tab confirms the edit as Enter does; Qt would also move the
+            // selection and open an editor on the next row.
+            if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) {
+                emit commitData(editor);
+                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+                return true;
+            }
+        }
     }
     return TRowDelegate::eventFilter(watched, event);
 }

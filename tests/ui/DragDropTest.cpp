@@ -26,12 +26,13 @@ protected:
 
     // Drops the computer pane's rows on the handheld pane and lets the
     // batch that follows the drop run.
-    void DropComputerRows()
+    // `ctrlHeld`: dropped with Ctrl held.
+    void DropComputerRows(bool ctrlHeld = false)
     {
         QMimeData rows;
         rows.setData(QStringLiteral("application/x-vantrel-pane-rows"), QByteArray());
         ASSERT_TRUE(FWindow->lvDragOver(TPaneSide::Handheld, &Pane(TPaneSide::Computer), rows));
-        FWindow->lvDragDrop(TPaneSide::Handheld, &Pane(TPaneSide::Computer), rows);
+        FWindow->lvDragDrop(TPaneSide::Handheld, &Pane(TPaneSide::Computer), rows, ctrlHeld);
         QApplication::processEvents();
     }
 
@@ -64,6 +65,26 @@ TEST_F(DragDropTest, DropWithoutTheMarkMovesAndWithItCopies)
     EXPECT_FALSE(Exists(FComputer + "trip.THM"));
     EXPECT_EQ(ReadFile(FHandheld + "M4V00002.THM"), ReadFile(TSampleFiles::RedThumbnail()));
     EXPECT_TRUE(Names(*FWindow, TPaneSide::Computer).empty());
+}
+
+// Window managers often take Alt-drags: Ctrl at the drop copies too, and
+// an Alt press that started no drag leaves no mark behind.
+TEST_F(DragDropTest, CtrlAtTheDropCopiesAndAStaleAltPressMarksNothing)
+{
+    const QRect row = Pane(TPaneSide::Computer).visualRect(Pane(TPaneSide::Computer).Rows().index(0));
+    const QPoint global = Pane(TPaneSide::Computer).mapToGlobal(row.center());
+    QMouseEvent altPress(QEvent::MouseButtonPress, row.center(), global, Qt::LeftButton, Qt::LeftButton,
+                         Qt::AltModifier);
+    FWindow->lvMouseDown(TPaneSide::Computer, altPress);
+    QMouseEvent plainPress(QEvent::MouseButtonPress, row.center(), global, Qt::LeftButton, Qt::LeftButton,
+                           Qt::NoModifier);
+    FWindow->lvMouseDown(TPaneSide::Computer, plainPress);
+    EXPECT_EQ(FWindow->CopyDragMark(TPaneSide::Computer), 0);
+
+    DropComputerRows(true);
+    EXPECT_EQ(Names(*FWindow, TPaneSide::Handheld), (std::vector<std::string>{"M4V00001.MP4"}));
+    EXPECT_TRUE(Exists(FComputer + "trip.mp4"));
+    EXPECT_TRUE(Exists(FComputer + "trip.THM"));
 }
 
 TEST_F(DragDropTest, MenuTwinsHoldBothPanesRepaintsWhileTheirCommandRuns)

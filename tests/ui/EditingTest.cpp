@@ -327,6 +327,34 @@ TEST_F(EditingTest, ASecondF2WhileTheEditorIsOpenChangesNothing)
     EXPECT_EQ(PSPTitle::ReadTitle(FHandheld + "M4V00001.MP4", error), "Kept") << error;
 }
 
+// Tab confirms as Enter does and leaves the selection where it was: no
+// editor opens on the next row.
+TEST_F(EditingTest, TabCommitsAndKeepsTheSelection)
+{
+    Put(TSampleFiles::Video("One"), FHandheld, "M4V00001.MP4");
+    Put(TSampleFiles::Video("Two"), FHandheld, "M4V00002.MP4");
+    Start();
+    SelectOnly(TPaneSide::Handheld, 0);
+    Key(Pane(TPaneSide::Handheld), Qt::Key_F2);
+    QLineEdit* editor = Pane(TPaneSide::Handheld).Editor();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("Tabbed"));
+
+    Key(*editor, Qt::Key_Tab);
+    QCoreApplication::sendPostedEvents();
+    QApplication::processEvents();
+
+    std::string error;
+    const std::string edited = Pane(TPaneSide::Handheld).Pane().RecordAt(0).FullPath;
+    const std::string other = Pane(TPaneSide::Handheld).Pane().RecordAt(1).FullPath;
+    EXPECT_EQ(PSPTitle::ReadTitle(edited, error), "Tabbed") << error;
+    EXPECT_THAT(PSPTitle::ReadTitle(other, error), testing::AnyOf("One", "Two")) << error;
+    EXPECT_EQ(SelectedRows(*FWindow, TPaneSide::Handheld), (std::vector<int>{0}));
+    EXPECT_EQ(Pane(TPaneSide::Handheld).currentIndex().row(), 0);
+    EXPECT_EQ(Pane(TPaneSide::Handheld).Editor(), nullptr);
+    EXPECT_EQ(FWindow->EditMode(), TEditMode::None);
+}
+
 TEST_F(EditingTest, TheEditorFollowsItsRowAndClosesWithoutCommittingWhenTheRowLeavesTheView)
 {
     for (int i = 0; i < 12; ++i)

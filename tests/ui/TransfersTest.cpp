@@ -8,6 +8,7 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 
 #include <filesystem>
@@ -420,6 +421,38 @@ TEST_F(TransfersTest, HandheldUnpluggedDuringACopyStopsTheBatchAndIsHandledAfter
     // more and reported gone; no copy error is shown.
     EXPECT_EQ(Texts(FMessages), (std::vector<std::string>{"The current connected device is not PSP device."}));
     EXPECT_TRUE(Names(*FWindow, TPaneSide::Handheld).empty());
+    ExpectIdle();
+}
+
+// Delete pressed again while a deletion runs asks nothing and takes no
+// rows of videos still on the handheld.
+TEST_F(TransfersTest, ASecondDeleteDuringADeletionDoesNothing)
+{
+    for (int number = 1; number <= 3; ++number)
+        Put(TSampleFiles::Video("V"), FHandheld, HandheldVideoName(number));
+    Start();
+    Run("actPSPFileNameAsc");
+    FWindow->Pane(TPaneSide::Handheld).clearSelection();
+    Select(TPaneSide::Handheld, {0, 1});
+    FAnswers = {TMessageButton::Yes, TMessageButton::Yes};
+    bool pressedMidBatch = false;
+    // Posted while the question is up, it fires at the deletion's first
+    // event-loop turn.
+    FWhileBoxIsUp = [&] {
+        QTimer::singleShot(0, FWindow.get(), [&] {
+            pressedMidBatch = FWindow->IsBusy();
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+            QApplication::sendEvent(&FWindow->Pane(TPaneSide::Handheld), &press);
+        });
+    };
+
+    Run("actDeletePspFile");
+    QApplication::processEvents();
+
+    EXPECT_TRUE(pressedMidBatch);
+    EXPECT_EQ(FMessages.size(), 1u) << "one question only";
+    EXPECT_EQ(Names(*FWindow, TPaneSide::Handheld), (std::vector<std::string>{"M4V00003.MP4"}));
+    EXPECT_TRUE(Exists(FHandheld + "M4V00003.MP4"));
     ExpectIdle();
 }
 
