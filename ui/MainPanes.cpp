@@ -64,6 +64,7 @@ bool TfrmVantrel::RefreshPspPane(const TDriveKey& key, bool force)
         ShowDiskSpace();
     }
     lvPsp.FocusFirstRow();
+    ReportReady("handheld pane loaded");
     return true;
 }
 

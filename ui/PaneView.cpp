@@ -243,6 +243,16 @@ void TPaneView::mousePressEvent(QMouseEvent* event)
         Hooks.LeftButtonDown(*event);
 }
 
+void TPaneView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click is a press too: without it, an
+    // Alt mark of the first would stay for a drag that starts from the
+    // second.
+    QListView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && Hooks.LeftButtonDown)
+        Hooks.LeftButtonDown(*event);
+}
+
 void TPaneView::scrollContentsBy(int dx, int dy)
 {
     QListView::scrollContentsBy(dx, dy);

@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # The real window under a real X server (Xvfb), driven by xdotool as a
-# person would: a drag of a computer row onto the handheld pane moves the
-# video, the same drag with Alt held at the press copies it, and a click
-# on a row's title value, typing and Enter store a new title in the file.
+# person would, quick and repeated keys and unplanned moves included:
+#   - a drag of a computer row onto the handheld pane moves the video; the
+#     same drag with Alt held at the press, or Ctrl held during it, copies;
+#     an Alt click that started no drag leaves no copy mark behind;
+#   - a click on a row's title value, typing and Enter store the title;
+#   - F2 twice, then Delete in the editor, deletes a letter, not videos;
+#   - a wheel turn hides the editor and stores nothing;
+#   - the handheld pulled out while a failed save's error box is up: the
+#     window lives on.
 #
 #   DragAndEdit.sh VANTREL VANTREL-TOOL SOURCE-DIR
 #
@@ -35,6 +41,9 @@ wait_for() {
     sleep 0.1
   done
   echo "FAILED: $what" >&2
+  echo "computer: $(ls "$work/computer" | tr '\n' ' ')" >&2
+  echo "handheld: $(ls "$work/handheld/MP_ROOT/100MNV01" | tr '\n' ' ')" >&2
+  cat "$work/vantrel.log" >&2
   exit 1
 }
 
@@ -76,15 +85,38 @@ batches_ended() { [[ $(grep -c "batch ended" "$work/vantrel.log") -ge $1 ]]; }
 computer_has() { [[ $(find "$computer" -name '*.mp4' | wc -l) -eq $1 ]]; }
 handheld_has() { [[ $(videos_on_handheld) -eq $1 ]]; }
 
-# drag FROM TO: press, move there in steps, release.
+# drag FROM TO [KEY]: press, move there in steps, release; KEY, when
+# given, is held from the third step to the release.
 drag() {
-  local from_x=$1 from_y=$2 to_x=$3 to_y=$4
+  local from_x=$1 from_y=$2 to_x=$3 to_y=$4 held=${5:-}
   xdotool mousemove "$from_x" "$from_y" mousedown 1
   for step in 1 2 3 4 5 6 7 8 9 10; do
     xdotool mousemove $((from_x + (to_x - from_x) * step / 10)) $((from_y + (to_y - from_y) * step / 10))
+    if [[ -n $held && $step -eq 3 ]]; then xdotool keydown "$held"; fi
     sleep 0.05
   done
   xdotool mouseup 1
+  if [[ -n $held ]]; then xdotool keyup "$held"; fi
+}
+
+# Message boxes carry the application title alone as their caption.
+boxes_up() { xdotool search --onlyvisible --name '^Vantrel$' 2>/dev/null | wc -l; }
+boxes_are_up() { [[ $(boxes_up) -ge $1 ]]; }
+loads_of_handheld() { grep -c "handheld pane loaded" "$work/vantrel.log" || true; }
+handheld_loaded() { [[ $(loads_of_handheld) -ge $1 ]]; }
+# answer_box: Enter on the newest box.
+answer_box() {
+  local box
+  box=$(xdotool search --onlyvisible --name '^Vantrel$' | tail -n1)
+  xdotool windowfocus --sync "$box" 2>/dev/null || true
+  xdotool key Return
+}
+some_handheld_title_is() {
+  local video
+  for video in "$videos"/M4V*.MP4; do
+    [[ $("$tool" title "$video" 2>/dev/null) == "$1" ]] && return 0
+  done
+  return 1
 }
 
 # A plain drag moves the first computer video.
@@ -116,4 +148,68 @@ xdotool key Return
 title_is() { [[ $("$tool" title "$left") == "Edited by hand" ]]; }
 wait_for "the typed title is stored in $left" title_is
 
-echo "passed: drag moves, Alt-drag copies, the typed title is stored"
+# Ctrl held during the drag copies, whatever a window manager does with
+# Alt-drags.
+drag "${row_picture[@]}" "${handheld_pane[@]}" ctrl
+wait_for "the Ctrl-drag's batch ends" batches_ended 3
+wait_for "the Ctrl-copied video is on the handheld" handheld_has 3
+computer_has 1 || { echo "FAILED: the Ctrl-drag took the video off the computer" >&2; exit 1; }
+
+# An Alt click that starts no drag leaves no mark: the next plain drag moves.
+xdotool keydown alt
+xdotool mousemove "${row_picture[@]}" click 1
+xdotool keyup alt
+drag "${row_picture[@]}" "${handheld_pane[@]}"
+wait_for "the plain drag's batch ends" batches_ended 4
+wait_for "the plain drag moved the video" computer_has 0
+wait_for "the moved video is on the handheld" handheld_has 4
+
+# Places in the handheld pane: its first row's picture and title value.
+handheld_picture=($((X + 361 + 40)) $((Y + 100)))
+handheld_title=($((X + 361 + 140)) $((Y + 78)))
+
+# F2 twice, then Delete typed in the editor: a letter goes, no video does;
+# Enter stores the text.
+xdotool mousemove "${handheld_picture[@]}" click 1
+xdotool key F2 F2 ctrl+a
+xdotool type --delay 20 "Twice!"
+xdotool key End Left Delete Return
+wait_for "the title typed after F2 twice is stored" some_handheld_title_is "Twice"
+handheld_has 4 || { echo "FAILED: Delete in the editor deleted videos" >&2; exit 1; }
+
+# A wheel turn hides the editor and stores nothing; a reload then drops
+# the pending edit.
+loads=$(loads_of_handheld)
+xdotool mousemove "${handheld_title[@]}" click 1
+xdotool key ctrl+a
+xdotool type --delay 20 "Wheeled"
+xdotool click 5
+xdotool mousemove $((X + 277 + 30)) $((Y + 455)) click 1
+wait_for "Refresh reloads the handheld pane" handheld_loaded $((loads + 1))
+if some_handheld_title_is "Wheeled"; then
+  echo "FAILED: the wheel stored the half-typed title" >&2
+  exit 1
+fi
+
+# A save that fails shows its error box; the handheld is pulled out while
+# the box is up. The pane empties under the box and the window lives on.
+xdotool mousemove "${handheld_picture[@]}" click 1
+xdotool mousemove "${handheld_title[@]}" click 1
+for video in "$videos"/M4V*.MP4; do printf 'no longer a video' >"$video"; done
+xdotool key ctrl+a
+xdotool type --delay 20 "Lost"
+xdotool key Return
+wait_for "the failed save's error box" boxes_are_up 1
+loads=$(loads_of_handheld)
+write_mount_table "$work/mountinfo"
+wait_for "the unplug's notice over the error box" boxes_are_up 2
+answer_box
+wait_for "the handheld pane is reloaded under the box" handheld_loaded $((loads + 1))
+answer_box
+all_boxes_closed() { [[ $(boxes_up) -eq 0 ]]; }
+wait_for "every box is closed" all_boxes_closed
+kill -0 "${pids[1]}" 2>/dev/null || { echo "FAILED: the window ended after the unplug" >&2; exit 1; }
+xdotool search --onlyvisible --name '^Tolvane Vantrel$' >/dev/null || { echo "FAILED: the window is gone" >&2; exit 1; }
+
+echo "passed: drags move, Alt and Ctrl drags copy, a stale Alt mark copies nothing, titles typed are stored," \
+  "F2 twice and Delete delete no video, a wheel turn stores nothing, an unplug under an error box is survived"

@@ -81,6 +81,13 @@ TEST_F(DragDropTest, CtrlAtTheDropCopiesAndAStaleAltPressMarksNothing)
     FWindow->lvMouseDown(TPaneSide::Computer, plainPress);
     EXPECT_EQ(FWindow->CopyDragMark(TPaneSide::Computer), 0);
 
+    // The second press of a quick pair reaches the pane as a double click.
+    FWindow->lvMouseDown(TPaneSide::Computer, altPress);
+    QMouseEvent secondPress(QEvent::MouseButtonDblClick, row.center(), global, Qt::LeftButton, Qt::LeftButton,
+                            Qt::NoModifier);
+    QApplication::sendEvent(Pane(TPaneSide::Computer).viewport(), &secondPress);
+    EXPECT_EQ(FWindow->CopyDragMark(TPaneSide::Computer), 0);
+
     DropComputerRows(true);
     EXPECT_EQ(Names(*FWindow, TPaneSide::Handheld), (std::vector<std::string>{"M4V00001.MP4"}));
     EXPECT_TRUE(Exists(FComputer + "trip.mp4"));
