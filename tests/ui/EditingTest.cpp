@@ -139,6 +139,46 @@ TEST_F(EditingTest, AnUnplugWhileAFailedSavesBoxIsUpEmptiesThePane)
     EXPECT_EQ(ReadFile(FHandheld + "M4V00001.MP4"), "no longer a video");
 }
 
+// The edit mode is title exactly while a title editor is open, whatever
+// happens to the pane meanwhile: a sort, a row added, a reload.
+TEST_F(EditingTest, TheEditModeFollowsTheEditorAcrossSortsNewRowsAndReloads)
+{
+    Put(TSampleFiles::Video("One"), FHandheld, "M4V00001.MP4");
+    Put(TSampleFiles::Video("Two"), FHandheld, "M4V00002.MP4");
+    Put(TSampleFiles::Video("Sent"), FComputer, "sent.mp4");
+    Start();
+    TPaneView& pane = Pane(TPaneSide::Handheld);
+    const auto expectModeMatchesEditor = [&](const char* after) {
+        const bool open = pane.Editor() != nullptr;
+        EXPECT_EQ(FWindow->EditMode(), open ? TEditMode::Title : TEditMode::None) << after;
+    };
+    const auto openEditor = [&] {
+        SelectOnly(TPaneSide::Handheld, 0);
+        Key(pane, Qt::Key_F2);
+        ASSERT_NE(pane.Editor(), nullptr);
+    };
+
+    openEditor();
+    Control<QAction>(*FWindow, "actPSPFileNameDesc").trigger();
+    QApplication::processEvents();
+    expectModeMatchesEditor("a sort");
+
+    if (pane.Editor() == nullptr)
+        openEditor();
+    Pane(TPaneSide::Computer).SelectRow(0);
+    Control<QAction>(*FWindow, "actCopyToPsp").trigger();
+    QApplication::processEvents();
+    ASSERT_EQ(pane.Pane().RowCount(), 3);
+    expectModeMatchesEditor("a row added");
+
+    if (pane.Editor() == nullptr)
+        openEditor();
+    Control<QAction>(*FWindow, "actRefresh").trigger();
+    QApplication::processEvents();
+    expectModeMatchesEditor("a reload");
+    EXPECT_THAT(Texts(FMessages), testing::IsEmpty());
+}
+
 TEST_F(EditingTest, RenameOutcomesOnDisk)
 {
     Put(TSampleFiles::Video("M"), FComputer, "movie.mp4");

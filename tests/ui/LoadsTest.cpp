@@ -4,6 +4,8 @@
 
 #include "UiFixture.h"
 
+#include "tests/catalogue/TestFolders.h"
+
 #include <QKeyEvent>
 
 namespace {
@@ -43,22 +45,11 @@ protected:
         };
     }
 
-    // Runs `during` while the next message box is open, then answers it
-    // as the fixture does.
-    void WhileTheNextBoxIsOpen(std::function<void()> during)
-    {
-        FDuringBox = std::move(during);
-        FPrevious = SetMessageAnswerer([this](const std::string& text, TMessageKind kind) {
-            if (FDuringBox)
-                std::exchange(FDuringBox, nullptr)();
-            return FPrevious(text, kind);
-        });
-    }
+    // Runs `during` while the next message box is open.
+    void WhileTheNextBoxIsOpen(std::function<void()> during) { FWhileBoxIsUp = std::move(during); }
 
     void TearDown() override
     {
-        if (FPrevious)
-            SetMessageAnswerer(std::move(FPrevious));
         FWindow.reset();
         TUiTest::TearDown();
     }
@@ -89,10 +80,6 @@ protected:
     std::string FG;
     std::string FFixed;
     std::unique_ptr<TfrmVantrel> FWindow;
-
-private:
-    std::function<void()> FDuringBox;
-    TMessageAnswerer FPrevious;
 };
 
 TEST_F(LoadsTest, EnterInThePathBoxDuringAHandheldScanLoadsTheComputerPaneAfterIt)
@@ -182,6 +169,20 @@ TEST_F(LoadsTest, RefreshAskedForDuringARefreshLeavesTheFirstBusyToItsEnd)
     EXPECT_FALSE(FWindow->IsBusy());
     EXPECT_THAT(Names(*FWindow, TPaneSide::Computer), ElementsAre("here.MP4"));
     EXPECT_THAT(Names(*FWindow, TPaneSide::Handheld), ElementsAre("M4V00007.MP4"));
+}
+
+// A click handled in a scan's turn starts no transfer: its rows would be
+// listed again by the scan.
+TEST_F(LoadsTest, ATransferAskedForDuringAScanIsRefused)
+{
+    FWindow->Pane(TPaneSide::Computer).SelectRow(0);
+    DuringTheNextScan([this] { Control<QAction>(*FWindow, "actCopyToPsp").trigger(); });
+    FWindow->RefreshPspPane(TDriveKey{FG, TDriveOrigin::Forced}, true);
+    RunWaitingLoads(*FWindow);
+
+    EXPECT_THAT(Names(*FWindow, TPaneSide::Handheld), ElementsAre("M4V00007.MP4"));
+    EXPECT_FALSE(Exists(FG + "/MP_ROOT/100MNV01/M4V00008.MP4"));
+    EXPECT_FALSE(FWindow->IsBusy());
 }
 
 TEST_F(LoadsTest, RefreshGivesTheBusyFlagBackAsItFoundIt)
