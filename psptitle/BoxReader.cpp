@@ -7,7 +7,6 @@
 namespace psptitle {
 namespace {
 
-constexpr int maxDepth = 24;
 constexpr std::size_t maxBoxes = 200000;
 
 // No real box comes near this; a bigger 64-bit size is a damaged header.
@@ -48,21 +47,6 @@ bool isContainer(FourCC type)
     return std::find(std::begin(containers), std::end(containers), type) != std::end(containers);
 }
 
-// 'meta' is a full box (4 bytes of version and flags before its children)
-// in ISO files but a plain container in QuickTime ones; the QuickTime form
-// starts straight with a known child.
-std::uint32_t metaChildrenAt(ByteView bytes, const Box& meta)
-{
-    if (meta.payloadSize() >= 8) {
-        const FourCC first = readU32(bytes, meta.payloadOffset() + 4);
-        for (const FourCC known : {fourCC("hdlr"), fourCC("ilst"), fourCC("mhdr"), fourCC("keys")}) {
-            if (first == known)
-                return meta.headerSize;
-        }
-    }
-    return std::min<std::uint64_t>(meta.size, meta.headerSize + 4);
-}
-
 // The children of an item of 'ilst' (such as ©nam) are 'data' boxes; the
 // handheld's 'uuid' USMT box holds boxes after its extended type.
 bool opens(const Box& box, const Box& parent)
@@ -81,7 +65,7 @@ public:
 
     void index(Box& box, int depth)
     {
-        if (depth > maxDepth)
+        if (depth > maxNestingDepth)
             throw Problem("boxes are nested too deeply");
         std::uint64_t at = box.offset + box.childrenAt;
         const std::uint64_t end = box.end();
@@ -97,7 +81,7 @@ public:
             Box child = readBoxHeader(header, at, end, &box);
             if (opens(child, box)) {
                 if (child.type == fourCC("meta"))
-                    child.childrenAt = metaChildrenAt(bytes_, child);
+                    child.childrenAt = metaChildrenOffset(bytes_, child);
                 index(child, depth + 1);
             }
             at = child.end();
@@ -112,6 +96,21 @@ private:
 };
 
 } // namespace
+
+// 'meta' is a full box (4 bytes of version and flags before its children)
+// in ISO files but a plain container in QuickTime ones; the QuickTime form
+// starts straight with a known child.
+std::uint32_t metaChildrenOffset(ByteView bytes, const Box& meta)
+{
+    if (meta.payloadSize() >= 8) {
+        const FourCC first = readU32(bytes, meta.payloadOffset() + 4);
+        for (const FourCC known : {fourCC("hdlr"), fourCC("ilst"), fourCC("mhdr"), fourCC("keys")}) {
+            if (first == known)
+                return meta.headerSize;
+        }
+    }
+    return std::min<std::uint64_t>(meta.size, meta.headerSize + 4);
+}
 
 Box readBoxHeader(ByteView header, std::uint64_t offset, std::uint64_t limit, const Box* parent)
 {

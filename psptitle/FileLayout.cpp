@@ -1,6 +1,7 @@
 #include "psptitle/FileLayout.h"
 
 #include "psptitle/BoxReader.h"
+#include "psptitle/HeaderWindow.h"
 #include "psptitle/Problem.h"
 
 #include <algorithm>
@@ -35,29 +36,6 @@ bool namesHandheldBrand(ByteView ftypPayload)
     return false;
 }
 
-// Serves the small header reads of the walk from one block read at a time:
-// the boxes before the media data usually fit in the first block.
-class HeaderWindow {
-public:
-    HeaderWindow(FileAccess& file, std::uint64_t fileSize) : file_(file), fileSize_(fileSize) {}
-
-    ByteVector read(std::uint64_t offset, std::size_t size)
-    {
-        if (offset < start_ || offset + size > start_ + block_.size()) {
-            start_ = offset;
-            block_ = readExactly(file_, offset, static_cast<std::size_t>(std::min<std::uint64_t>(fileSize_ - offset, blockSize)));
-        }
-        const auto from = block_.begin() + static_cast<std::ptrdiff_t>(offset - start_);
-        return ByteVector(from, from + static_cast<std::ptrdiff_t>(size));
-    }
-
-private:
-    static constexpr std::size_t blockSize = 4096;
-    FileAccess& file_;
-    std::uint64_t fileSize_;
-    std::uint64_t start_ = 0;
-    ByteVector block_;
-};
 
 bool isFreeSpace(FourCC type)
 {

@@ -5,6 +5,7 @@
 #include "psptitle/MovieRewriter.h"
 #include "psptitle/Problem.h"
 #include "psptitle/SaveRunner.h"
+#include "psptitle/TitleExcerpt.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -55,12 +56,13 @@ std::unique_ptr<TitleDocument::State> TitleDocument::read() const
     std::unique_ptr<FileAccess> file;
     if (const int error = storage_.openForReading(path_, file); error != 0)
         cannotOpen(error);
-    return readFrom(*file);
+    return readFrom(*file, Reading::TitleOnly);
 }
 
-std::unique_ptr<TitleDocument::State> TitleDocument::readFrom(FileAccess& file)
+std::unique_ptr<TitleDocument::State> TitleDocument::readFrom(FileAccess& file, Reading reading)
 {
     auto state = std::make_unique<State>();
+    state->reading = reading;
     if (const int error = file.identify(state->identity); error != 0)
         cannotOpen(error);
     if (state->identity.size == 0)
@@ -70,19 +72,26 @@ std::unique_ptr<TitleDocument::State> TitleDocument::readFrom(FileAccess& file)
     const Box& movieInFile = state->layout.movieBox();
     if (movieInFile.size > maxMovieSize)
         throw Problem("the movie box is too large to be real");
-    state->movieBytes = readExactly(file, movieInFile.offset, static_cast<std::size_t>(movieInFile.size));
-
     state->movie = movieInFile;
+    if (reading == Reading::WholeMovie) {
+        state->movieBytes = readExactly(file, movieInFile.offset, static_cast<std::size_t>(movieInFile.size));
+    } else {
+        state->movieBytes = readTitleExcerpt(file, state->identity.size, movieInFile);
+        state->movie.size = state->movieBytes.size();
+        state->movie.headerSize = 8;
+        state->movie.sizeForm = SizeForm::Compact;
+    }
     state->movie.offset = 0;
+    state->movie.childrenAt = state->movie.headerSize;
     indexNestedBoxes(state->movieBytes, state->movie);
     state->places = findTitlePlaces(state->movieBytes, state->movie);
     state->title = state->places.title(state->movieBytes);
     return state;
 }
 
-void TitleDocument::checkEditable() const
+void TitleDocument::checkEditable(const State& whole)
 {
-    if (state_->layout.fragmented || state_->movie.child(fourCC("mvex")) != nullptr)
+    if (whole.layout.fragmented || whole.movie.child(fourCC("mvex")) != nullptr)
         throw Problem("the video is fragmented; its title cannot be saved");
 }
 
@@ -109,7 +118,8 @@ std::unique_ptr<FileAccess> TitleDocument::openForWriting() const
     return file;
 }
 
-std::unique_ptr<FileAccess> TitleDocument::openUnchanged(bool toWrite) const
+std::unique_ptr<FileAccess> TitleDocument::openUnchanged(bool toWrite, const State& then,
+                                                        std::unique_ptr<State>& now) const
 {
     std::unique_ptr<FileAccess> file;
     if (toWrite) {
@@ -128,37 +138,41 @@ std::unique_ptr<FileAccess> TitleDocument::openUnchanged(bool toWrite) const
             throw Problem("the file cannot be locked (" + systemText(error) + ")");
     }
     // The time stamp alone misses a change within its resolution (two
-    // seconds on the handheld's medium), so the boxes are compared too.
-    const std::unique_ptr<State> now = readFrom(*file);
-    const State& then = *state_;
+    // seconds on the handheld's medium), so the boxes and the title are
+    // compared too; against a whole read, the whole movie box.
+    now = readFrom(*file, Reading::WholeMovie);
     const auto sameBoxes = [](const FileLayout& a, const FileLayout& b) {
         return a.cutOffAt == b.cutOffAt &&
                std::equal(a.boxes.begin(), a.boxes.end(), b.boxes.begin(), b.boxes.end(), [](const Box& x, const Box& y) {
                    return x.offset == y.offset && x.size == y.size && x.type == y.type;
                });
     };
-    if (!(now->identity == then.identity) || now->movieBytes != then.movieBytes || !sameBoxes(now->layout, then.layout))
+    const bool sameMovie =
+        then.reading == Reading::WholeMovie ? now->movieBytes == then.movieBytes : now->title == then.title;
+    if (!(now->identity == then.identity) || !sameMovie || !sameBoxes(now->layout, then.layout))
         throw Problem("the file changed since it was opened; the title was not saved");
     return file;
 }
 
 void TitleDocument::save(const std::u16string& title)
 {
-    checkEditable();
+    // The whole movie box, read now: the open read only the title's parts.
+    std::unique_ptr<State> whole;
+    (void)openUnchanged(false, *state_, whole);
+    checkEditable(*whole);
     // Everything that can refuse the edit runs before the first write.
-    const State& old = *state_;
-    const ByteVector newMovie = renderRetitledMovie(old.movieBytes, old.movie, old.places, title);
+    const ByteVector newMovie = renderRetitledMovie(whole->movieBytes, whole->movie, whole->places, title);
     checkRendered(newMovie, title);
-    const FileSpace space = mapFileSpace(old.layout);
-    const bool nothingToWrite = newMovie == old.movieBytes && !space.traces;
-    const SavePlan plan = nothingToWrite ? SavePlan{} : planSave(space, newMovie);
-    const std::unique_ptr<FileAccess> file = openUnchanged(!nothingToWrite);
-    if (nothingToWrite)
+    const FileSpace space = mapFileSpace(whole->layout);
+    if (newMovie == whole->movieBytes && !space.traces)
         return;
-    runSavePlan(*file, old.identity.size, plan);
+    const SavePlan plan = planSave(space, newMovie);
+    std::unique_ptr<State> unchanged;
+    const std::unique_ptr<FileAccess> file = openUnchanged(true, *whole, unchanged);
+    runSavePlan(*file, whole->identity.size, plan);
     std::unique_ptr<State> saved;
     try {
-        saved = readFrom(*file);
+        saved = readFrom(*file, Reading::TitleOnly);
     } catch (const Problem&) {
     }
     // The checks above should make this impossible.

@@ -1,9 +1,10 @@
 #pragma once
 
-// One video opened by the title library: its layout, its movie box (the
-// only part read besides box headers), where its title lives, and the
-// file's identity at the time it was read, so a save can tell that the
-// file was changed or replaced meanwhile.
+// One video opened by the title library: its layout, the parts of its
+// movie box that hold a title (the only parts read besides box headers),
+// and the file's identity at the time it was read, so a save can tell that
+// the file was changed or replaced meanwhile. A save reads the whole movie
+// box, which it rewrites.
 
 #include "psptitle/FileLayout.h"
 #include "psptitle/Storage.h"
@@ -32,24 +33,30 @@ public:
     void save(const std::u16string& title);
 
 private:
-    // What one read found; the title places point into `movie`, so a
+    // How much of the movie box a read takes.
+    enum class Reading { TitleOnly, WholeMovie };
+
+    // What one read found; the title places point into `movieBytes`, so a
     // state is never copied or moved once made.
     struct State {
+        Reading reading = Reading::TitleOnly;
         FileIdentity identity;
         FileLayout layout;
-        ByteVector movieBytes;   // the whole movie box, header included
+        // The whole movie box, header included, or only its title excerpt.
+        ByteVector movieBytes;
         Box movie;               // indexed with offsets into movieBytes
         TitlePlaces places;
         std::u16string title;
     };
 
     [[nodiscard]] std::unique_ptr<State> read() const;
-    [[nodiscard]] static std::unique_ptr<State> readFrom(FileAccess& file);
-    void checkEditable() const;
+    [[nodiscard]] static std::unique_ptr<State> readFrom(FileAccess& file, Reading reading);
+    static void checkEditable(const State& whole);
     [[nodiscard]] std::unique_ptr<FileAccess> openForWriting() const;
-    // Opens the file, locks it (exclusively to write) and checks that it is
-    // still what was read.
-    [[nodiscard]] std::unique_ptr<FileAccess> openUnchanged(bool toWrite) const;
+    // Opens the file, locks it (exclusively to write), reads its whole
+    // movie box and checks that the file is still the one `then` read.
+    [[nodiscard]] std::unique_ptr<FileAccess> openUnchanged(bool toWrite, const State& then,
+                                                            std::unique_ptr<State>& now) const;
 
     Storage& storage_;
     std::string path_;

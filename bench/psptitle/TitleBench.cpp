@@ -7,6 +7,10 @@
 // 2. Saves a title 100 characters longer into a 1 GB handheld video, once
 //    with the movie box last (FFmpeg's handheld layout) and once with it
 //    first, and reports the time and the bytes written.
+// 3. On movie-length handheld videos (one and two hours, a ten-second clip
+//    looped by FFmpeg without re-encoding): the bytes one title read
+//    takes, the bytes and flushes one save takes, and title reads per
+//    second against the same floor on those files.
 // FOLDER (default: a new one under /tmp) holds the videos; it is removed
 // afterwards.
 
@@ -101,51 +105,67 @@ void benchmarkReads(const fs::path& folder)
         std::puts("");
 }
 
-// Counts the bytes a save writes, on the real file system underneath.
+// Counts what the title library does to the files, on the real file
+// system underneath: bytes read and written, and flushes.
+struct Traffic {
+    std::uint64_t read = 0;
+    std::uint64_t written = 0;
+    int flushes = 0;
+};
+
 class CountingStorage final : public psptitle::Storage {
 public:
-    std::uint64_t written = 0;
+    Traffic traffic;
 
     psptitle::PathFacts inspect(const std::string& path) override { return real_->inspect(path); }
     int openForReading(const std::string& path, std::unique_ptr<psptitle::FileAccess>& file) override
     {
-        return real_->openForReading(path, file);
+        return counted(real_->openForReading(path, file), file);
     }
     int openForWriting(const std::string& path, std::unique_ptr<psptitle::FileAccess>& file) override
     {
-        std::unique_ptr<psptitle::FileAccess> real;
-        const int error = real_->openForWriting(path, real);
-        if (error == 0)
-            file = std::make_unique<CountingFile>(std::move(real), written);
-        return error;
+        return counted(real_->openForWriting(path, file), file);
     }
     bool onReadOnlyMedium(const std::string& path) override { return real_->onReadOnlyMedium(path); }
 
 private:
     class CountingFile final : public psptitle::FileAccess {
     public:
-        CountingFile(std::unique_ptr<psptitle::FileAccess> real, std::uint64_t& written)
-            : real_(std::move(real)), written_(written)
+        CountingFile(std::unique_ptr<psptitle::FileAccess> real, Traffic& traffic)
+            : real_(std::move(real)), traffic_(traffic)
         {
         }
         int readAt(std::uint64_t offset, std::span<std::byte> buffer, std::size_t& got) override
         {
-            return real_->readAt(offset, buffer, got);
+            const int error = real_->readAt(offset, buffer, got);
+            traffic_.read += got;
+            return error;
         }
         int writeAt(std::uint64_t offset, std::span<const std::byte> bytes) override
         {
-            written_ += bytes.size();
+            traffic_.written += bytes.size();
             return real_->writeAt(offset, bytes);
         }
-        int flush() override { return real_->flush(); }
+        int flush() override
+        {
+            ++traffic_.flushes;
+            return real_->flush();
+        }
         int truncate(std::uint64_t size) override { return real_->truncate(size); }
         int identify(psptitle::FileIdentity& identity) override { return real_->identify(identity); }
         int lock(bool exclusive) override { return real_->lock(exclusive); }
 
     private:
         std::unique_ptr<psptitle::FileAccess> real_;
-        std::uint64_t& written_;
+        Traffic& traffic_;
     };
+
+    int counted(int error, std::unique_ptr<psptitle::FileAccess>& file)
+    {
+        if (error == 0)
+            file = std::make_unique<CountingFile>(std::move(file), traffic);
+        return error;
+    }
 
     std::unique_ptr<psptitle::Storage> real_ = psptitle::makePosixStorage();
 };
@@ -204,12 +224,96 @@ void benchmarkSave(const fs::path& folder, bool movieFirst)
     const double took = seconds(Clock::now() - start);
     if (!saved)
         std::printf("  save failed: %s\n", TitleLibErrorText(lib));
-    const std::uint64_t written = storage.written;
+    const std::uint64_t written = storage.traffic.written;
     TitleLibDestroy(lib);  // also destroys the storage
     std::printf("save on a %.2f GB video, moov %s: %.2f ms, %llu bytes written (goal < 50 ms, < 1 MB)\n",
                 static_cast<double>(fs::file_size(big)) / 1e9, movieFirst ? "first" : "last ", took * 1e3,
                 static_cast<unsigned long long>(written));
     fs::remove(big);
+}
+
+void run(const std::string& command)
+{
+    if (std::system(command.c_str()) != 0) {
+        std::fprintf(stderr, "failed: %s\n", command.c_str());
+        std::exit(1);
+    }
+}
+
+// A handheld video of `minutes` minutes: `clip` (ten seconds) looped.
+fs::path makeLongVideo(const fs::path& folder, const fs::path& clip, int minutes)
+{
+    const fs::path target = folder / ("long-" + std::to_string(minutes) + ".MP4");
+    run("ffmpeg -nostdin -y -v error -stream_loop " + std::to_string(minutes * 6 - 1) + " -i '" + clip.string() +
+        "' -c copy -metadata 'title=A long film' -f psp '" + target.string() + "'");
+    return target;
+}
+
+std::uint64_t movieBoxSize(const fs::path& video)
+{
+    std::ifstream in(video, std::ios::binary);
+    std::vector<unsigned char> header(8);
+    std::uint64_t at = 0;
+    const std::uint64_t size = fs::file_size(video);
+    while (at + 8 <= size) {
+        in.seekg(static_cast<std::streamoff>(at));
+        in.read(reinterpret_cast<char*>(header.data()), 8);
+        const std::uint64_t boxSize = u32At(header, 0);
+        if (std::string(header.begin() + 4, header.end()) == "moov")
+            return boxSize;
+        if (boxSize < 8)
+            break;
+        at += boxSize;
+    }
+    return 0;
+}
+
+void benchmarkMovieLength(const fs::path& folder)
+{
+    const fs::path clip = folder / "clip.MP4";
+    run("ffmpeg -nostdin -y -v error -f lavfi -i testsrc=duration=10:size=160x120:rate=30 -f lavfi -i "
+        "sine=duration=10 -c:v mpeg4 -c:a aac -f psp '" + clip.string() + "'");
+    std::printf("movie-length videos (goal: <= 64 KiB read per title, <= 64 KiB written and <= 5 flushes per save):\n");
+    for (const int minutes : {60, 120}) {
+        const fs::path video = makeLongVideo(folder, clip, minutes);
+        const std::string path = video.string();
+
+        auto owned = std::make_unique<CountingStorage>();
+        CountingStorage& storage = *owned;
+        TitleLib* lib = TitleLibCreateWithStorage(std::move(owned));
+        const bool opened = TitleLibOpen(lib, path.c_str()) != 0;
+        const std::uint64_t readPerTitle = storage.traffic.read;
+        storage.traffic = {};
+        const bool saved = opened && TitleLibSetTitle(lib, u"A long film, retitled") != 0 && TitleLibSave(lib) != 0;
+        const Traffic save = storage.traffic;
+        if (!saved)
+            std::printf("  save failed: %s\n", TitleLibErrorText(lib));
+        TitleLibDestroy(lib);
+
+        const std::vector<std::string> files(100, path);
+        std::vector<char> buffer(64 * 1024);
+        long sink = 0;
+        const double floor = bestPass(files, [&](const std::string& file) {
+            const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+            sink += ::read(fd, buffer.data(), buffer.size());
+            ::close(fd);
+        });
+        TitleLib* reader = TitleLibCreate();
+        const double titles = bestPass(files, [&](const std::string& file) {
+            sink += TitleLibOpen(reader, file.c_str());
+            TitleLibClose(reader);
+        });
+        TitleLibDestroy(reader);
+        std::printf("  %3d min, %.0f MB, movie box %.2f MB: %llu bytes read per title; save: %llu bytes written, "
+                    "%d flushes; titles %.0f/s = %.2f x floor\n",
+                    minutes, static_cast<double>(fs::file_size(video)) / 1e6,
+                    static_cast<double>(movieBoxSize(video)) / 1e6, static_cast<unsigned long long>(readPerTitle),
+                    static_cast<unsigned long long>(save.written), save.flushes, files.size() / titles,
+                    floor / titles);
+        if (sink == 42)
+            std::puts("");
+        fs::remove(video);
+    }
 }
 
 } // namespace
@@ -229,6 +333,7 @@ int main(int argc, char** argv)
     benchmarkReads(folder);
     benchmarkSave(folder, false);
     benchmarkSave(folder, true);
+    benchmarkMovieLength(folder);
     fs::remove_all(folder);
     return 0;
 }

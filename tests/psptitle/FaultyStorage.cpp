@@ -14,7 +14,9 @@ public:
     {
         if (storage_.readError() != 0)
             return storage_.readError();
-        return real_->readAt(offset, buffer, got);
+        const int error = real_->readAt(offset, buffer, got);
+        storage_.countRead(got);
+        return error;
     }
     int writeAt(std::uint64_t offset, std::span<const std::byte> bytes) override
     {

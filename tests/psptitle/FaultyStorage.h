@@ -34,6 +34,9 @@ public:
     // Decides the fate of the next mutating call: 0 lets it through.
     int nextCall();
     int readError() const { return readError_; }
+    // Bytes read from every file opened through this storage.
+    [[nodiscard]] std::uint64_t bytesRead() const { return bytesRead_; }
+    void countRead(std::size_t bytes) { bytesRead_ += bytes; }
     // Whether the call that nextCall() just failed lets part of its bytes
     // through.
     [[nodiscard]] bool tearsFailedCall() const { return mode_ == Mode::TornCrash && calls_ == failingCall_; }
@@ -47,6 +50,7 @@ private:
     int writeOpenError_ = 0;
     int readError_ = 0;
     bool readOnlyMedium_ = false;
+    std::uint64_t bytesRead_ = 0;
 };
 
 } // namespace fixtures

@@ -1,11 +1,14 @@
 // Reading titles from videos FFmpeg makes, in every layout it writes.
 
+#include "FaultyStorage.h"
 #include "VideoFixtures.h"
 
+#include "psptitle/TitleLibSeam.h"
 #include "psptitle/psptitle.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <map>
 
 using namespace fixtures;
@@ -64,6 +67,34 @@ TEST_P(TitleRead, ReadsTheTitleFfmpegWrote)
 
 INSTANTIATE_TEST_SUITE_P(Ffmpeg, TitleRead, testing::ValuesIn(readCases),
                          [](const testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
+
+// The movie box of an hour's video indexes the hour in megabytes; a
+// title read reads the title's boxes and the headers on the way, and a
+// save still works from the whole movie box.
+TEST(TitleReadHandle, AMovieLengthVideosTitleIsReadWithoutItsMovieBox)
+{
+    TempFolder folder;
+    const fs::path video = folder / "hour.MP4";
+    VideoRecipe hour;
+    hour.title = "A long film";
+    hour.loops = 3599;
+    makeVideo(video, hour);
+    const Bytes before = readBytes(video);
+    ASSERT_GT(firstBox(before, "moov").size, 1000000u);
+
+    auto storage = std::make_unique<FaultyStorage>(0, FaultyStorage::Mode::Failure, EIO);
+    const FaultyStorage& counted = *storage;
+    TitleLib* lib = TitleLibCreateWithStorage(std::move(storage));
+    ASSERT_NE(TitleLibOpen(lib, video.c_str()), 0) << TitleLibErrorText(lib);
+    EXPECT_EQ(std::u16string(TitleLibGetTitle(lib)), u"A long film");
+    EXPECT_LE(counted.bytesRead(), 64u * 1024);
+    EXPECT_NE(TitleLibSetTitle(lib, u"Retitled"), 0);
+    EXPECT_NE(TitleLibSave(lib), 0) << TitleLibErrorText(lib);
+    TitleLibDestroy(lib);
+
+    EXPECT_EQ(openTitle(video).title, u"Retitled");
+    EXPECT_TRUE(boxesKeptInPlace(before, readBytes(video)));
+}
 
 TEST(TitleReadHandle, GetTitleWithoutAnOpenFileIsEmpty)
 {

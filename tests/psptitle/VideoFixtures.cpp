@@ -128,6 +128,14 @@ void makeVideo(const fs::path& target, const VideoRecipe& recipe)
                                         "-f", "lavfi", "-i", "testsrc=duration=1:size=160x120:rate=10",
                                         "-f", "lavfi", "-i", "sine=duration=1",
                                         "-c:v", "mpeg4", "-c:a", "aac"};
+    const fs::path second = target.string() + ".second.mp4";
+    if (recipe.loops > 0) {
+        VideoRecipe once;
+        once.format = "mp4";
+        makeVideo(second, once);
+        command = {"ffmpeg", "-nostdin", "-y", "-v", "error", "-stream_loop", std::to_string(recipe.loops),
+                   "-i", second.string(), "-c", "copy"};
+    }
     if (recipe.title)
         command.insert(command.end(), {"-metadata", "title=" + *recipe.title});
     if (recipe.faststart)
@@ -138,6 +146,8 @@ void makeVideo(const fs::path& target, const VideoRecipe& recipe)
         command.insert(command.end(), {"-fflags", "+bitexact"});
     command.insert(command.end(), {"-f", recipe.format, target.string()});
     const ProgramRun made = run(command);
+    if (recipe.loops > 0)
+        fs::remove(second);
     if (made.exitCode != 0)
         throw std::runtime_error("ffmpeg failed: " + made.errors);
 }

@@ -58,9 +58,12 @@ struct VideoRecipe {
     bool faststart = false;                  // movie box before the media data
     bool fragmented = false;                 // -movflags frag_keyframe+empty_moov
     bool bitexact = false;                   // -fflags +bitexact
+    int loops = 0;                           // the second played this many times more
 };
 
-// Makes a one-second 160x120 video with one video and one audio stream.
+// Makes a one-second 160x120 video with one video and one audio stream;
+// with `loops`, that second looped without re-encoding (an hour in a few
+// seconds, with the movie box an hour's video has).
 // Fails the calling test (by exception) when FFmpeg fails.
 void makeVideo(const fs::path& target, const VideoRecipe& recipe);
 

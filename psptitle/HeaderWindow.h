@@ -1,0 +1,30 @@
+#pragma once
+
+// Serves the small header reads of a walk over boxes from one block read
+// at a time: the boxes before the media data, or the headers of a movie
+// box's children, usually share a block.
+
+#include "psptitle/Bytes.h"
+#include "psptitle/Storage.h"
+
+#include <cstdint>
+
+namespace psptitle {
+
+class HeaderWindow {
+public:
+    HeaderWindow(FileAccess& file, std::uint64_t fileSize) : file_(file), fileSize_(fileSize) {}
+
+    // The `size` bytes at `offset`, which lie inside the file. Throws
+    // Problem when they cannot be read.
+    ByteVector read(std::uint64_t offset, std::size_t size);
+
+private:
+    static constexpr std::size_t blockSize = 4096;
+    FileAccess& file_;
+    std::uint64_t fileSize_;
+    std::uint64_t start_ = 0;
+    ByteVector block_;
+};
+
+} // namespace psptitle
