@@ -5,6 +5,7 @@
 #include "psptitle/MovieRewriter.h"
 #include "psptitle/Problem.h"
 #include "psptitle/SaveRunner.h"
+#include "psptitle/TitleBoxSave.h"
 #include "psptitle/TitleExcerpt.h"
 
 #include <algorithm>
@@ -166,7 +167,10 @@ void TitleDocument::save(const std::u16string& title)
     const FileSpace space = mapFileSpace(whole->layout);
     if (newMovie == whole->movieBytes && !space.traces)
         return;
-    const SavePlan plan = planSave(space, newMovie);
+    // The handheld's own layout takes the new title box alone; any other
+    // gets its whole movie box rewritten.
+    std::optional<SavePlan> titleBoxPlan = planTitleBoxSave(space, whole->movieBytes, whole->movie, newMovie);
+    const SavePlan plan = titleBoxPlan ? std::move(*titleBoxPlan) : planSave(space, newMovie);
     std::unique_ptr<State> unchanged;
     const std::unique_ptr<FileAccess> file = openUnchanged(true, *whole, unchanged);
     runSavePlan(*file, whole->identity.size, plan);

@@ -22,6 +22,9 @@ namespace {
 struct Layout {
     std::string name;
     VideoRecipe recipe;
+    // Whether each outcome is decoded too; the media data is compared
+    // byte for byte either way.
+    bool decodes = true;
 };
 
 const Layout layouts[] = {
@@ -30,6 +33,8 @@ const Layout layouts[] = {
     {"QuickTimeMovieLast", {"mov", "Old"}},
     {"QuickTimeMovieFirst", {"mov", "Old", true}},
     {"Mp4MovieFirst", {"mp4", "Old", true}},
+    // A save rewrites its title box alone.
+    {"HandheldMovieLength", movieLength("Old"), false},
 };
 
 // The saves a file went through before the one that is cut off, and the
@@ -120,7 +125,7 @@ protected:
         } else {
             EXPECT_TRUE(opened.title == oldTitle_ || opened.title == scenario().title);
         }
-        if (decode) {
+        if (decode && layout().decodes) {
             EXPECT_EQ(decodeErrors(video), "");
         }
         EXPECT_TRUE(boxesKeptInPlace(start_, readBytes(video)));

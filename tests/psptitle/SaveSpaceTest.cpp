@@ -17,6 +17,7 @@ void makeOriginals(OriginalVideos& videos)
     videos.add("HandheldMovieLast", {"psp", "Old Title"});
     videos.add("HandheldMovieFirst", {"psp", "Old Title", true});
     videos.add("QuickTimeMovieLast", {"mov", "Old Title"});
+    videos.add("HandheldMovieLength", movieLength("Old Title"));
 }
 const bool registered = (OriginalVideos::registerSet(makeOriginals), true);
 
@@ -47,7 +48,7 @@ TEST_P(RepeatedSaves, DeadSpaceStaysBelowOneMovieBoxAndSixtyFourKibibytes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, RepeatedSaves, testing::Values(std::string("HandheldMovieLast"), std::string("HandheldMovieFirst"),
-                                         std::string("QuickTimeMovieLast")),
+                                         std::string("QuickTimeMovieLast"), std::string("HandheldMovieLength")),
                          [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 
 TEST(MovieFirst, StaysFirstWhileTheTitleFitsItsPlace)
@@ -64,20 +65,44 @@ TEST(MovieFirst, StaysFirstWhileTheTitleFitsItsPlace)
 }
 
 // The media data cannot move, so a title that outgrows the place sends
-// the movie box after it, and a title that fits again brings it back.
-TEST(MovieFirst, ComesBackOnceTheTitleFitsAgain)
+// the movie box after it, once: there it stays, and later saves rewrite
+// its title box alone.
+TEST(MovieFirst, MovesAfterTheMediaOnceAndStaysThere)
 {
     TempFolder folder;
     const fs::path video = OriginalVideos::copy("HandheldMovieFirst", folder);
-    const std::size_t originalSize = readBytes(video).size();
     ASSERT_EQ(saveTitle(video, u"A title much longer than the one FFmpeg wrote"), "");
-    EXPECT_FALSE(movieBeforeMedia(readBytes(video)));
+    const Bytes moved = readBytes(video);
+    EXPECT_FALSE(movieBeforeMedia(moved));
     ASSERT_EQ(saveTitle(video, u"Short"), "");
-    const Bytes back = readBytes(video);
-    EXPECT_TRUE(movieBeforeMedia(back));
-    EXPECT_EQ(back.size(), originalSize);
+    const Bytes after = readBytes(video);
+    EXPECT_FALSE(movieBeforeMedia(after));
+    EXPECT_LE(after.size(), moved.size() + 1024) << "one title box more at most";
+    EXPECT_TRUE(boxesKeptInPlace(moved, after));
     EXPECT_EQ(openTitle(video).title, u"Short");
+    EXPECT_EQ(tidinessProblem(after), "");
     EXPECT_EQ(decodeErrors(video), "");
+}
+
+// A movie's movie box is megabytes; saves rewrite its title box alone,
+// and the file grows by no more than a title box or two however many
+// follow.
+TEST(MovieLength, TenSavesGrowTheFileByLittleAndKeepTheMovieBoxLast)
+{
+    TempFolder folder;
+    const fs::path video = OriginalVideos::copy("HandheldMovieLength", folder);
+    const Bytes original = readBytes(video);
+    for (int save = 1; save <= 10; ++save) {
+        const std::u16string title(static_cast<std::size_t>(save % 3 == 0 ? 200 : 20 + save), u'm');
+        ASSERT_EQ(saveTitle(video, title), "");
+        ASSERT_EQ(openTitle(video).title, title);
+    }
+    const Bytes now = readBytes(video);
+    EXPECT_LE(now.size(), original.size() + 64 * 1024);
+    EXPECT_EQ(firstBox(now, "moov").offset, firstBox(original, "moov").offset);
+    EXPECT_EQ(firstBox(now, "moov").offset + firstBox(now, "moov").size, now.size());
+    EXPECT_TRUE(boxesKeptInPlace(original, now));
+    EXPECT_EQ(tidinessProblem(now), "");
 }
 
 TEST(MovieLast, SavesLeaveNoDeadSpaceBehindTheMovieBox)

@@ -152,6 +152,14 @@ void makeVideo(const fs::path& target, const VideoRecipe& recipe)
         throw std::runtime_error("ffmpeg failed: " + made.errors);
 }
 
+VideoRecipe movieLength(const std::string& title)
+{
+    VideoRecipe recipe;
+    recipe.title = title;
+    recipe.loops = 599;
+    return recipe;
+}
+
 Bytes readBytes(const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);

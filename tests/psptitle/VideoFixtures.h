@@ -67,6 +67,10 @@ struct VideoRecipe {
 // Fails the calling test (by exception) when FFmpeg fails.
 void makeVideo(const fs::path& target, const VideoRecipe& recipe);
 
+// Ten minutes in the handheld's own layout, titled `title`: a movie box of
+// hundreds of kilobytes, as movies have (in seconds of FFmpeg's time).
+VideoRecipe movieLength(const std::string& title);
+
 // Videos made once for a whole test program, before its first test, and
 // removed after its last; each test works on a copy of its own.
 class OriginalVideos {
