@@ -81,9 +81,14 @@ ByteVector readExactly(FileAccess& file, std::uint64_t offset, std::size_t size)
 
 FileLayout readFileLayout(FileAccess& file, std::uint64_t fileSize)
 {
+    HeaderWindow window(file, fileSize);
+    return readFileLayout(window, fileSize);
+}
+
+FileLayout readFileLayout(HeaderWindow& window, std::uint64_t fileSize)
+{
     FileLayout layout;
     layout.fileSize = fileSize;
-    HeaderWindow window(file, fileSize);
     std::uint64_t at = 0;
     while (at < fileSize) {
         const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize - at, maxHeaderSize));

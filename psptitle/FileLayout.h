@@ -37,6 +37,9 @@ struct FileLayout {
 // Throws Problem on a damaged header or when there is no movie box; past
 // the live movie box, a cut-off trailing box is recorded, not refused.
 FileLayout readFileLayout(FileAccess& file, std::uint64_t fileSize);
+// The same through a window on the file, which later reads may share.
+class HeaderWindow;
+FileLayout readFileLayout(HeaderWindow& window, std::uint64_t fileSize);
 
 // Reads exactly `size` bytes at `offset`, or throws Problem.
 ByteVector readExactly(FileAccess& file, std::uint64_t offset, std::size_t size);

@@ -6,9 +6,18 @@
 
 namespace psptitle {
 
+void HeaderWindow::preload(std::uint64_t offset, std::size_t size)
+{
+    start_ = offset;
+    block_ = readExactly(file_, offset, size);
+}
+
 ByteVector HeaderWindow::read(std::uint64_t offset, std::size_t size)
 {
-    if (offset < start_ || offset + size > start_ + block_.size()) {
+    const bool covered = offset >= start_ && offset + size <= start_ + block_.size();
+    if (!covered && size > blockSize)
+        return readExactly(file_, offset, size);
+    if (!covered) {
         start_ = offset;
         block_ = readExactly(file_, offset, static_cast<std::size_t>(std::min<std::uint64_t>(fileSize_ - offset, blockSize)));
     }

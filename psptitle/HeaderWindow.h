@@ -1,8 +1,8 @@
 #pragma once
 
-// Serves the small header reads of a walk over boxes from one block read
-// at a time: the boxes before the media data, or the headers of a movie
-// box's children, usually share a block.
+// Serves the reads of a walk over boxes from one block read at a time: the
+// boxes before the media data, or the headers of a movie box's children,
+// usually share a block.
 
 #include "psptitle/Bytes.h"
 #include "psptitle/Storage.h"
@@ -14,6 +14,10 @@ namespace psptitle {
 class HeaderWindow {
 public:
     HeaderWindow(FileAccess& file, std::uint64_t fileSize) : file_(file), fileSize_(fileSize) {}
+
+    // Reads [offset, offset + size) in one call, for the reads that follow:
+    // a small box whose parts would each take a block.
+    void preload(std::uint64_t offset, std::size_t size);
 
     // The `size` bytes at `offset`, which lie inside the file. Throws
     // Problem when they cannot be read.

@@ -84,6 +84,8 @@ public:
         identity.size = static_cast<std::uint64_t>(facts.st_size);
         identity.modifiedSeconds = facts.st_mtim.tv_sec;
         identity.modifiedNanoseconds = facts.st_mtim.tv_nsec;
+        identity.regular = S_ISREG(facts.st_mode);
+        identity.directory = S_ISDIR(facts.st_mode);
         return 0;
     }
 

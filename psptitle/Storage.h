@@ -22,6 +22,10 @@ struct FileIdentity {
     std::uint64_t size = 0;
     std::int64_t modifiedSeconds = 0;
     std::int64_t modifiedNanoseconds = 0;
+    // What kind of file it is: a read opens the path and asks the open
+    // file, without looking the path up first.
+    bool regular = true;
+    bool directory = false;
     bool operator==(const FileIdentity&) const = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include "psptitle/BoxReader.h"
 #include "psptitle/FileSpace.h"
+#include "psptitle/HeaderWindow.h"
 #include "psptitle/MovieRewriter.h"
 #include "psptitle/Problem.h"
 #include "psptitle/SaveRunner.h"
@@ -17,6 +18,8 @@ namespace {
 // A movie box this large is damage, not a video's index (a four-hour
 // video's is a few megabytes).
 constexpr std::uint64_t maxMovieSize = std::uint64_t{64} << 20;
+// A movie box up to this size (a clip of a few seconds) is read whole.
+constexpr std::uint64_t smallMovieSize = 16 * 1024;
 
 [[noreturn]] void cannotOpen(int error)
 {
@@ -47,13 +50,8 @@ TitleDocument::TitleDocument(Storage& storage, std::string path)
 
 std::unique_ptr<TitleDocument::State> TitleDocument::read() const
 {
-    const PathFacts facts = storage_.inspect(path_);
-    if (facts.error != 0)
-        cannotOpen(facts.error);
-    if (facts.isDirectory)
-        throw Problem("this is a folder, not a video");
-    if (!facts.isRegular)
-        throw Problem("this is not a regular file, so it is not a video");
+    // Opened without blocking, so a pipe named like a video is told apart
+    // by the open file.
     std::unique_ptr<FileAccess> file;
     if (const int error = storage_.openForReading(path_, file); error != 0)
         cannotOpen(error);
@@ -66,18 +64,27 @@ std::unique_ptr<TitleDocument::State> TitleDocument::readFrom(FileAccess& file, 
     state->reading = reading;
     if (const int error = file.identify(state->identity); error != 0)
         cannotOpen(error);
+    if (state->identity.directory)
+        throw Problem("this is a folder, not a video");
+    if (!state->identity.regular)
+        throw Problem("this is not a regular file, so it is not a video");
     if (state->identity.size == 0)
         throw Problem("the file is empty");
 
-    state->layout = readFileLayout(file, state->identity.size);
+    HeaderWindow window(file, state->identity.size);
+    state->layout = readFileLayout(window, state->identity.size);
     const Box& movieInFile = state->layout.movieBox();
     if (movieInFile.size > maxMovieSize)
         throw Problem("the movie box is too large to be real");
     state->movie = movieInFile;
     if (reading == Reading::WholeMovie) {
-        state->movieBytes = readExactly(file, movieInFile.offset, static_cast<std::size_t>(movieInFile.size));
+        state->movieBytes = window.read(movieInFile.offset, static_cast<std::size_t>(movieInFile.size));
     } else {
-        state->movieBytes = readTitleExcerpt(file, state->identity.size, movieInFile);
+        // A short clip's movie box is read in one call: its children's
+        // headers would each take one.
+        if (movieInFile.size <= smallMovieSize)
+            window.preload(movieInFile.offset, static_cast<std::size_t>(movieInFile.size));
+        state->movieBytes = readTitleExcerpt(window, movieInFile);
         state->movie.size = state->movieBytes.size();
         state->movie.headerSize = 8;
         state->movie.sizeForm = SizeForm::Compact;

@@ -1,7 +1,6 @@
 #include "psptitle/TitleExcerpt.h"
 
 #include "psptitle/BoxReader.h"
-#include "psptitle/FileLayout.h"
 #include "psptitle/HeaderWindow.h"
 #include "psptitle/Problem.h"
 
@@ -24,7 +23,7 @@ bool allZero(ByteView bytes)
 
 class ExcerptReader {
 public:
-    ExcerptReader(FileAccess& file, std::uint64_t fileSize) : file_(file), window_(file, fileSize) {}
+    explicit ExcerptReader(HeaderWindow& window) : window_(window) {}
 
     // Appends `box` as a container holding only the children its kind
     // keeps. Its header is written in the compact form.
@@ -102,7 +101,7 @@ private:
     {
         if (box.size > maxKeptBox)
             throw Problem("box '" + typeName(box.type) + "' is too large to hold a title");
-        const ByteVector bytes = readExactly(file_, box.offset, static_cast<std::size_t>(box.size));
+        const ByteVector bytes = window_.read(box.offset, static_cast<std::size_t>(box.size));
         out.insert(out.end(), bytes.begin(), bytes.end());
     }
 
@@ -117,17 +116,16 @@ private:
         return std::min<std::uint32_t>(metaChildrenOffset(bytes, local), static_cast<std::uint32_t>(meta.size));
     }
 
-    FileAccess& file_;
-    HeaderWindow window_;
+    HeaderWindow& window_;
     std::size_t walked_ = 0;
 };
 
 } // namespace
 
-ByteVector readTitleExcerpt(FileAccess& file, std::uint64_t fileSize, const Box& movie)
+ByteVector readTitleExcerpt(HeaderWindow& window, const Box& movie)
 {
     ByteVector excerpt;
-    ExcerptReader(file, fileSize).appendContainer(excerpt, movie, Keeps::MovieChildren, 0);
+    ExcerptReader(window).appendContainer(excerpt, movie, Keeps::MovieChildren, 0);
     return excerpt;
 }
 

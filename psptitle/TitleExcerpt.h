@@ -14,13 +14,14 @@
 
 #include "psptitle/Box.h"
 #include "psptitle/Bytes.h"
-#include "psptitle/Storage.h"
 
 namespace psptitle {
 
-// The excerpt of the movie box `movie` (file offsets) of `file`, which
-// holds `fileSize` bytes. Throws Problem on a damaged header among the
-// boxes it walks, with the texts a whole index gives.
-ByteVector readTitleExcerpt(FileAccess& file, std::uint64_t fileSize, const Box& movie);
+class HeaderWindow;
+
+// The excerpt of the movie box `movie` (file offsets), read through
+// `window`. Throws Problem on a damaged header among the boxes it walks,
+// with the texts a whole index gives.
+ByteVector readTitleExcerpt(HeaderWindow& window, const Box& movie);
 
 } // namespace psptitle
