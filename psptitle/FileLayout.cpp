@@ -89,10 +89,11 @@ FileLayout readFileLayout(HeaderWindow& window, std::uint64_t fileSize)
 {
     FileLayout layout;
     layout.fileSize = fileSize;
+    layout.boxes.reserve(8);
     std::uint64_t at = 0;
     while (at < fileSize) {
         const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize - at, maxHeaderSize));
-        const ByteVector header = window.read(at, wanted);
+        const ByteView header = window.read(at, wanted);
         if (at == 0 && (header.size() < 8 || !canStartVideo(readU32(header, 4))))
             throw Problem("the file is not an MP4 video");
         if (layout.movie && isCutOffTrace(header, fileSize - at)) {

@@ -1,28 +1,39 @@
 #include "psptitle/HeaderWindow.h"
 
-#include "psptitle/FileLayout.h"
+#include "psptitle/Problem.h"
 
 #include <algorithm>
 
 namespace psptitle {
 
-void HeaderWindow::preload(std::uint64_t offset, std::size_t size)
+void HeaderWindow::fill(std::uint64_t offset, std::size_t size)
 {
+    if (size > capacity_) {
+        block_.reset(new std::byte[size]);
+        capacity_ = size;
+    }
     start_ = offset;
-    block_ = readExactly(file_, offset, size);
+    size_ = 0;
+    std::size_t got = 0;
+    if (const int error = file_.readAt(offset, std::span<std::byte>(block_.get(), size), got); error != 0)
+        throw Problem("the file cannot be read (" + systemText(error) + ")");
+    if (got != size)
+        throw Problem("the file became shorter while it was read");
+    size_ = size;
 }
 
-ByteVector HeaderWindow::read(std::uint64_t offset, std::size_t size)
+void HeaderWindow::preload(std::uint64_t offset, std::size_t size)
 {
-    const bool covered = offset >= start_ && offset + size <= start_ + block_.size();
-    if (!covered && size > blockSize)
-        return readExactly(file_, offset, size);
-    if (!covered) {
-        start_ = offset;
-        block_ = readExactly(file_, offset, static_cast<std::size_t>(std::min<std::uint64_t>(fileSize_ - offset, blockSize)));
-    }
-    const auto from = block_.begin() + static_cast<std::ptrdiff_t>(offset - start_);
-    return ByteVector(from, from + static_cast<std::ptrdiff_t>(size));
+    fill(offset, size);
+}
+
+ByteView HeaderWindow::read(std::uint64_t offset, std::size_t size)
+{
+    const bool covered = offset >= start_ && offset + size <= start_ + size_;
+    if (!covered)
+        fill(offset, static_cast<std::size_t>(
+                         std::max<std::uint64_t>(size, std::min<std::uint64_t>(fileSize_ - offset, blockSize))));
+    return ByteView(block_.get() + (offset - start_), size);
 }
 
 } // namespace psptitle

@@ -78,7 +78,7 @@ std::unique_ptr<TitleDocument::State> TitleDocument::readFrom(FileAccess& file, 
         throw Problem("the movie box is too large to be real");
     state->movie = movieInFile;
     if (reading == Reading::WholeMovie) {
-        state->movieBytes = window.read(movieInFile.offset, static_cast<std::size_t>(movieInFile.size));
+        state->movieBytes = readExactly(file, movieInFile.offset, static_cast<std::size_t>(movieInFile.size));
     } else {
         // A short clip's movie box is read in one call: its children's
         // headers would each take one.

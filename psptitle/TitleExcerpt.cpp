@@ -38,7 +38,7 @@ public:
         // Between the header and the children: the version and flags of a
         // full 'meta' box.
         if (childrenAt > box.headerSize) {
-            const ByteVector between = window_.read(box.offset + box.headerSize, childrenAt - box.headerSize);
+            const ByteView between = window_.read(box.offset + box.headerSize, childrenAt - box.headerSize);
             out.insert(out.end(), between.begin(), between.end());
         }
         for (const Box& child : children(box, childrenAt))
@@ -85,7 +85,7 @@ private:
         std::uint64_t at = box.offset + childrenAt;
         while (at < box.end()) {
             const std::uint64_t left = box.end() - at;
-            const ByteVector header = window_.read(at, static_cast<std::size_t>(std::min<std::uint64_t>(left, maxHeaderSize)));
+            const ByteView header = window_.read(at, static_cast<std::size_t>(std::min<std::uint64_t>(left, maxHeaderSize)));
             // QuickTime ends some lists with a 32-bit zero.
             if (left < 8 && allZero(header))
                 break;
@@ -101,7 +101,7 @@ private:
     {
         if (box.size > maxKeptBox)
             throw Problem("box '" + typeName(box.type) + "' is too large to hold a title");
-        const ByteVector bytes = window_.read(box.offset, static_cast<std::size_t>(box.size));
+        const ByteView bytes = window_.read(box.offset, static_cast<std::size_t>(box.size));
         out.insert(out.end(), bytes.begin(), bytes.end());
     }
 
@@ -109,7 +109,7 @@ private:
     {
         // The header and the first child's header are enough to tell.
         const std::size_t head = static_cast<std::size_t>(std::min<std::uint64_t>(meta.size, meta.headerSize + 12));
-        const ByteVector bytes = window_.read(meta.offset, head);
+        const ByteView bytes = window_.read(meta.offset, head);
         Box local = meta;
         local.offset = 0;
         local.size = head;

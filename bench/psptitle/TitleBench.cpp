@@ -3,7 +3,8 @@
 //   build/bench/psptitle_bench [FOLDER]
 //
 // 1. Reads the titles of 1,000 handheld videos made by FFmpeg, beside a
-//    floor measured in the same run: open, read the first 64 KiB, close.
+//    floor measured in the same run: open, read the first 64 KiB, close;
+//    title reads should keep up with it.
 // 2. Saves a title 100 characters longer into a 1 GB handheld video, once
 //    with the movie box last (FFmpeg's handheld layout) and once with it
 //    first, and reports the time and the bytes written.
@@ -99,7 +100,7 @@ void benchmarkReads(const fs::path& folder)
     const double titleRate = videoCount / titles;
     std::printf("reads: %d handheld videos, %d failed\n", videoCount, failures);
     std::printf("  floor (open, read 64 KiB, close): %9.0f files/s\n", floorRate);
-    std::printf("  titles (open, get title, close):  %9.0f files/s  = %.2f x floor (goal >= 0.50)\n", titleRate,
+    std::printf("  titles (open, get title, close):  %9.0f files/s  = %.2f x floor (goal >= 1.00)\n", titleRate,
                 titleRate / floorRate);
     if (sink == 42)
         std::puts("");
