@@ -213,6 +213,10 @@ std::optional<SavePlan> planTitleBoxSave(const FileSpace& space, ByteView oldMov
         if (!after || after->span.end != space.fileSize)
             return std::nullopt;
     }
+    // Bytes after the last child that are no box (QuickTime's closing
+    // zeros) would sit between the old tail and an appended title box.
+    if (oldIndex.childrenEnd != oldIndex.size)
+        return std::nullopt;
     const std::optional<Tail> tail = findTail(oldIndex, space.live.offset);
     if (!tail)
         return std::nullopt;

@@ -261,6 +261,24 @@ TEST(OddButSound, TrailingFreeBoxWithoutStatedSizeIsCut)
     EXPECT_EQ(decodeErrors(video), "");
 }
 
+// QuickTime may close a list of boxes with a 32-bit zero; a movie box
+// that ends so takes one save after another.
+TEST(OddButSound, MovieBoxEndingInClosingZerosTakesSaves)
+{
+    TempFolder folder;
+    const fs::path video = folder / "zeros.MP4";
+    Bytes bytes = Sources::movieLast();
+    const TopBox moov = firstBox(bytes, "moov");
+    bytes.insert(bytes.end(), {0, 0, 0, 0});
+    putU32(bytes, moov.offset, static_cast<std::uint32_t>(moov.size + 4));
+    writeBytes(video, bytes);
+    for (const std::u16string title : {u"One", u"A second, longer title", u"3"}) {
+        ASSERT_EQ(saveTitle(video, title), "");
+        EXPECT_EQ(openTitle(video).title, title);
+    }
+    EXPECT_EQ(decodeErrors(video), "");
+}
+
 TEST(OddButSound, TrailingZeroBytesAreCut)
 {
     TempFolder folder;
