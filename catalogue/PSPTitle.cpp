@@ -3,7 +3,7 @@
 
 #include "catalogue/PSPTitle.h"
 
-#include "psptitle/TextCoding.h"
+#include "psptitle/Utf16.h"
 #include "psptitle/psptitle.h"
 
 #include <memory>
