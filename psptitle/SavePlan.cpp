@@ -59,21 +59,13 @@ public:
             backIntoLiveHome(home);
         else
             toTail();
-        return std::move(plan_);
+        return plan_.take();
     }
 
 private:
-    void write(std::uint64_t at, ByteVector bytes)
-    {
-        plan_.steps.push_back({SaveStep::Kind::Write, at, std::move(bytes)});
-        plan_.steps.push_back({SaveStep::Kind::Flush, 0, {}});
-    }
-    void truncate(std::uint64_t size)
-    {
-        plan_.steps.push_back({SaveStep::Kind::Truncate, size, {}});
-        plan_.steps.push_back({SaveStep::Kind::Flush, 0, {}});
-    }
-    void durableNow() { plan_.durableFrom = plan_.steps.size(); }
+    void write(std::uint64_t at, ByteVector bytes) { plan_.write(at, std::move(bytes)); }
+    void truncate(std::uint64_t size) { plan_.truncate(size); }
+    void durableNow() { plan_.durableNow(); }
 
     // The earliest dead run before the tail that holds the new box.
     std::optional<DeadRun> firstDeadRunHolding() const
@@ -204,10 +196,22 @@ private:
 
     const FileSpace& space_;
     ByteView movie_;
-    SavePlan plan_;
+    SavePlanBuilder plan_;
 };
 
 } // namespace
+
+void SavePlanBuilder::write(std::uint64_t at, ByteVector bytes)
+{
+    plan_.steps.push_back({SaveStep::Kind::Write, at, std::move(bytes)});
+    plan_.steps.push_back({SaveStep::Kind::Flush, 0, {}});
+}
+
+void SavePlanBuilder::truncate(std::uint64_t size)
+{
+    plan_.steps.push_back({SaveStep::Kind::Truncate, size, {}});
+    plan_.steps.push_back({SaveStep::Kind::Flush, 0, {}});
+}
 
 SavePlan planSave(const FileSpace& space, ByteView newMovie)
 {

@@ -42,6 +42,20 @@ struct SavePlan {
     std::size_t durableFrom = 0;
 };
 
+// Builds a plan: every write and truncation is followed by a flush, so the
+// medium holds them in the order given.
+class SavePlanBuilder {
+public:
+    void write(std::uint64_t at, ByteVector bytes);
+    void truncate(std::uint64_t size);
+    // The steps so far leave the old title live; the next ones do not.
+    void durableNow() { plan_.durableFrom = plan_.steps.size(); }
+    [[nodiscard]] SavePlan take() { return std::move(plan_); }
+
+private:
+    SavePlan plan_;
+};
+
 // The plan that replaces the live movie box of `space` by `newMovie`.
 // Throws Problem, before anything is written, when the file cannot take it.
 SavePlan planSave(const FileSpace& space, ByteView newMovie);

@@ -128,17 +128,9 @@ public:
     }
 
 private:
-    void write(std::uint64_t at, ByteVector bytes)
-    {
-        plan_.steps.push_back({SaveStep::Kind::Write, at, std::move(bytes)});
-        plan_.steps.push_back({SaveStep::Kind::Flush, 0, {}});
-    }
-    void truncate(std::uint64_t size)
-    {
-        plan_.steps.push_back({SaveStep::Kind::Truncate, size, {}});
-        plan_.steps.push_back({SaveStep::Kind::Flush, 0, {}});
-    }
-    void durableNow() { plan_.durableFrom = plan_.steps.size(); }
+    void write(std::uint64_t at, ByteVector bytes) { plan_.write(at, std::move(bytes)); }
+    void truncate(std::uint64_t size) { plan_.truncate(size); }
+    void durableNow() { plan_.durableNow(); }
 
     ByteVector newBody() const { return ByteVector(newTitle_.begin() + compactHeaderSize, newTitle_.end()); }
     ByteVector newHeader() const { return ByteVector(newTitle_.begin(), newTitle_.begin() + compactHeaderSize); }
@@ -173,7 +165,7 @@ private:
         if (newComesFirst)
             durableNow();
         freeOldTitle(!newComesFirst);
-        return std::move(plan_);
+        return plan_.take();
     }
 
     std::optional<SavePlan> appended()
@@ -188,14 +180,14 @@ private:
         write(space_.live.offset, header(widened, fourCC("moov")));
         write(end, newHeader());
         freeOldTitle(true);
-        return std::move(plan_);
+        return plan_.take();
     }
 
     const FileSpace& space_;
     const Tail& tail_;
     ByteVector newTitle_;
     std::uint64_t oldTitleAt_;
-    SavePlan plan_;
+    SavePlanBuilder plan_;
 };
 
 } // namespace
