@@ -26,6 +26,10 @@ endfunction()
 function(vantrel_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LINKS;RUNNER" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
+  # The test cases themselves are built for a short compile: -O0 with line
+  # tables only. What they call, the layers and the test support
+  # libraries that crunch whole videos, keeps the build's own flags.
+  target_compile_options(${name} PRIVATE -O0 -g1)
   target_link_libraries(${name} PRIVATE ${ARG_LINKS} GTest::gtest GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${ARG_RUNNER} $<TARGET_FILE:${name}>)

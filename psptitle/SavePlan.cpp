@@ -7,20 +7,11 @@
 namespace psptitle {
 namespace {
 
-constexpr std::uint64_t compactHeaderSize = 8;
-
-// A box of `size` bytes fits `room` when it fills it exactly or leaves
-// room for the header of a 'free' box after it.
-bool holds(std::uint64_t room, std::uint64_t size)
-{
-    return room == size || room >= size + compactHeaderSize;
-}
-
 // The same for a dead span that is first made one 'free' box, whose size
 // must fit the 32-bit size field.
 bool spanHolds(const Span& span, std::uint64_t size)
 {
-    return holds(span.size(), size) && span.size() <= std::numeric_limits<std::uint32_t>::max();
+    return roomHolds(span.size(), size) && span.size() <= std::numeric_limits<std::uint32_t>::max();
 }
 
 ByteVector freeHeader(std::uint64_t size)
@@ -38,7 +29,7 @@ ByteVector freeHeader(std::uint64_t size)
 // box of `size` bytes once the live box there is freed.
 std::uint64_t gapBefore(std::uint64_t deadSoFar, std::uint64_t size)
 {
-    if (holds(deadSoFar, size))
+    if (roomHolds(deadSoFar, size))
         return 0;
     if (deadSoFar < size && size - deadSoFar >= compactHeaderSize)
         return size - deadSoFar;

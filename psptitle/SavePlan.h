@@ -27,6 +27,16 @@
 
 namespace psptitle {
 
+// The header of a box whose size fits its 32-bit size field.
+inline constexpr std::uint64_t compactHeaderSize = 8;
+
+// A box of `size` bytes fits `room` when it fills it exactly or leaves
+// room for the header of a 'free' box after it.
+inline bool roomHolds(std::uint64_t room, std::uint64_t size)
+{
+    return room == size || room >= size + compactHeaderSize;
+}
+
 struct SaveStep {
     enum class Kind { Write, Flush, Truncate };
     Kind kind = Kind::Flush;

@@ -9,8 +9,6 @@
 namespace psptitle {
 namespace {
 
-constexpr std::uint64_t compactHeaderSize = 8;
-
 bool isFreeBox(const Box& box)
 {
     return box.type == fourCC("free") && box.sizeForm == SizeForm::Compact;
@@ -19,13 +17,6 @@ bool isFreeBox(const Box& box)
 bool isTitleBox(const Box& box)
 {
     return box.isUuid(usmtType) && box.child(fourCC("MTDT")) != nullptr;
-}
-
-// A box of `size` bytes fits `room` when it fills it exactly or leaves
-// room for the header of a 'free' box after it.
-bool holds(std::uint64_t room, std::uint64_t size)
-{
-    return room == size || room >= size + compactHeaderSize;
 }
 
 ByteVector header(std::uint64_t size, FourCC type)
@@ -121,7 +112,7 @@ public:
         if (space_.live.end() < space_.fileSize)
             truncate(space_.live.end());
         const auto run = std::find_if(tail_.runs.begin(), tail_.runs.end(),
-                                      [&](const FreeRun& each) { return holds(each.size(), newTitle_.size()); });
+                                      [&](const FreeRun& each) { return roomHolds(each.size(), newTitle_.size()); });
         if (run != tail_.runs.end())
             return intoFreeRun(*run);
         return appended();

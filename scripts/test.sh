@@ -9,7 +9,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 configure=(-DVANTREL_WERROR=ON)
 if [[ "${1:-}" == "--sanitize" ]]; then
   export BUILD_DIR=$root/build-asan
-  configure+=(-DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF)
+  # -O1 with line tables: the sanitizers' reports name the line, and the
+  # build takes half the time of -O2 with full debug information.
+  configure+=(-DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF
+              "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG")
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi

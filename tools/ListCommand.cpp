@@ -91,14 +91,14 @@ struct TitleLibrary {
 
 namespace {
 
-struct ListOptions {
+struct TListOptions {
     std::string Folder;
     bool WithThumbs = false;
 };
 
-std::optional<ListOptions> parseArguments(int argc, char** argv)
+std::optional<TListOptions> parseListArguments(int argc, char** argv)
 {
-    ListOptions options;
+    TListOptions options;
     bool haveFolder = false;
     for (int i = 0; i < argc; ++i) {
         const std::string_view argument(argv[i]);
@@ -120,7 +120,7 @@ std::optional<ListOptions> parseArguments(int argc, char** argv)
 
 int runListCommand(int argc, char** argv)
 {
-    const auto options = parseArguments(argc, argv);
+    const auto options = parseListArguments(argc, argv);
     if (!options) {
         std::fputs(Usage, stderr);
         return 2;

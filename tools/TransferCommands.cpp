@@ -35,15 +35,15 @@
 
 namespace {
 
-struct TArguments {
+struct TTransferArguments {
     bool Move = false;
     std::string Destination;
     std::vector<std::string> Videos;
 };
 
-std::optional<TArguments> parseArguments(int argc, char** argv)
+std::optional<TTransferArguments> parseTransferArguments(int argc, char** argv)
 {
-    TArguments arguments;
+    TTransferArguments arguments;
     int next = 0;
     if (next < argc && std::strcmp(argv[next], "--move") == 0) {
         arguments.Move = true;
@@ -122,7 +122,7 @@ private:
 
 int runTransfer(TTransferWay way, int argc, char** argv, const char* usage)
 {
-    const std::optional<TArguments> arguments = parseArguments(argc, argv);
+    const std::optional<TTransferArguments> arguments = parseTransferArguments(argc, argv);
     if (!arguments) {
         std::fputs(usage, stderr);
         return 2;

@@ -59,6 +59,7 @@ struct VideoRecipe {
     bool fragmented = false;                 // -movflags frag_keyframe+empty_moov
     bool bitexact = false;                   // -fflags +bitexact
     int loops = 0;                           // the second played this many times more
+    bool tiny = false;                       // 32x24 pictures, 16 kb/s sound: little media data
 };
 
 // Makes a one-second 160x120 video with one video and one audio stream;
@@ -68,7 +69,9 @@ struct VideoRecipe {
 void makeVideo(const fs::path& target, const VideoRecipe& recipe);
 
 // Ten minutes in the handheld's own layout, titled `title`: a movie box of
-// hundreds of kilobytes, as movies have (in seconds of FFmpeg's time).
+// hundreds of kilobytes, as movies have (in seconds of FFmpeg's time),
+// around tiny pictures, so that the suites copying it hundreds of times
+// move 2.6 MB each time instead of 12.
 VideoRecipe movieLength(const std::string& title);
 
 // Videos made once for a whole test program, before its first test, and

@@ -11,8 +11,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-constexpr const char* kConnect = "New device is detected. Do you want to connect this device?";
-constexpr const char* kNotHandheld = "The current connected device is not PSP device.";
 
 class DrivesTest : public TUiTest {
 protected:

@@ -12,8 +12,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-constexpr const char* kConnect = "New device is detected. Do you want to connect this device?";
-constexpr const char* kNotHandheld = "The current connected device is not PSP device.";
 
 class LoadsTest : public TUiTest {
 protected:

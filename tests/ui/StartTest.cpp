@@ -14,7 +14,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-constexpr const char* kNotHandheld = "The current connected device is not PSP device.";
 
 class StartTest : public TUiTest {};
 

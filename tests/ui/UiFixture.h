@@ -32,6 +32,10 @@ struct TSampleFiles {
     static const std::string& WhiteThumbnail();
 };
 
+// The drive notices, as the user reads them.
+inline constexpr const char* kConnect = "New device is detected. Do you want to connect this device?";
+inline constexpr const char* kNotHandheld = "The current connected device is not PSP device.";
+
 struct TShownMessage {
     std::string Text;
     TMessageKind Kind;
