@@ -3,6 +3,7 @@
 #include "catalogue/uClass.h"
 
 #include "catalogue/CompanionFiles.h"
+#include "catalogue/HandheldFolder.h"
 #include "catalogue/PSPTitle.h"
 #include "platform/FileSystem.h"
 
@@ -80,7 +81,7 @@ int TListFiles::ScanFolder(const std::string& folder, int& highest, bool trackHi
             continue;
         ++count;
         if (trackHighest)
-            highest = std::max(highest, ParseVideoNumber(name));
+            highest = std::max(highest, THandheldFolder::NumberOf(name));
         describeEntry(base, name, *status, thumbnails, *this, record);
         if (OnFile)
             OnFile(record);

@@ -1,17 +1,16 @@
 #include "catalogue/ThumbnailUsers.h"
 
 #include "catalogue/CompanionFiles.h"
+#include "catalogue/HandheldFolder.h"
 #include "platform/FileSystem.h"
 
 namespace {
 
-constexpr const char* VideoExtension = ".MP4";
-constexpr const char* ThumbExtension = ".THM";
 
 bool isVideoName(const std::string& name)
 {
     const auto dot = name.find_last_of('.');
-    return dot != std::string::npos && platform::EqualsIgnoreAsciiCase(name.substr(dot), VideoExtension);
+    return dot != std::string::npos && platform::EqualsIgnoreAsciiCase(name.substr(dot), kVideoExtension);
 }
 
 } // namespace
@@ -29,11 +28,11 @@ TThumbnailUsers::TFolder& TThumbnailUsers::FolderOf(const std::string& videoPath
     const auto names = platform::ListDirectory(base);
     if (!names)
         return folder;
-    const TCompanionIndex thumbnails(*names, ThumbExtension);
+    const TCompanionIndex thumbnails(*names, kThumbnailExtension);
     for (const std::string& name : *names) {
         if (!isVideoName(name))
             continue;
-        if (const auto found = thumbnails.Find(base, platform::WithExtension(name, ThumbExtension))) {
+        if (const auto found = thumbnails.Find(base, platform::WithExtension(name, kThumbnailExtension))) {
             const std::string video = platform::FolderOf(videoPath) + name;
             folder.UsersByThumb[found->Path].insert(video);
             folder.ThumbByVideo[video] = found->Path;

@@ -1,5 +1,6 @@
 #include "catalogue/VideoRename.h"
 
+#include "catalogue/HandheldFolder.h"
 #include "catalogue/ThumbnailUsers.h"
 #include "platform/FileSystem.h"
 
@@ -24,7 +25,7 @@ TRenameOutcome RenameVideo(TFileInfo& record, const std::string& typed)
     if (!IsPlainName(typed))
         return TRenameOutcome::Failed;
     const std::string base = platform::FolderOf(record.FullPath) + typed;
-    const std::string video = platform::WithExtension(base, ".MP4");
+    const std::string video = platform::WithExtension(base, kVideoExtension);
 
     if (record.NoThumb) {
         if (platform::Exists(video) || platform::RenameNoReplace(record.FullPath, video) != 0)
@@ -33,7 +34,7 @@ TRenameOutcome RenameVideo(TFileInfo& record, const std::string& typed)
         return TRenameOutcome::Renamed;
     }
 
-    const std::string thumbnail = platform::WithExtension(base, ".THM");
+    const std::string thumbnail = platform::WithExtension(base, kThumbnailExtension);
     if (platform::Exists(video) || platform::Exists(thumbnail))
         return TRenameOutcome::NameTaken;
     const bool shared = TThumbnailUsers().UsedByOthers(record.FullPath, record.ThumbPath);

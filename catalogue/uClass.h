@@ -5,6 +5,8 @@
 //
 // Strings are UTF-8 throughout; paths are the bytes the file system uses.
 
+#include "catalogue/HandheldFolder.h"
+
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -46,10 +48,6 @@ std::string FileTimeToDateTime(std::time_t modified);
 // The size in bytes of a file, from stat(); -1 when it cannot be read.
 std::int64_t FileSizeOf(const std::string& path);
 
-// The number of a handheld video name "M4V" + five digits + ".MP4"
-// (case-insensitive), or -1 when the name does not follow that scheme.
-int ParseVideoNumber(const std::string& name);
-
 // Lists the videos of one folder.
 class TListFiles {
 public:
@@ -59,8 +57,8 @@ public:
     // One turn of the message loop, taken once before the listing starts.
     std::function<void()> OnIdle;
 
-    std::string VideoExt;      // upper case, ".MP4"
-    std::string ThumbExt;      // ".THM"
+    std::string VideoExt = kVideoExtension;      // upper case
+    std::string ThumbExt = kThumbnailExtension;
     std::string DefaultThumb;  // ThumbPath of a video without thumbnail
 
     // Scans `folder`, calls OnFile for every video and returns their

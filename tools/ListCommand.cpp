@@ -138,8 +138,6 @@ int runListCommand(int argc, char** argv)
 
     const TitleLibrary library;
     TListFiles scanner;
-    scanner.VideoExt = ".MP4";
-    scanner.ThumbExt = ".THM";
     bool written = true;
     scanner.OnFile = [&](const TFileInfo& info) {
         const std::string line = rowLine(info, options->WithThumbs);

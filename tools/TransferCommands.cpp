@@ -24,7 +24,6 @@
 #include "platform/TerminationSignals.h"
 #include "transfer/BatchChecks.h"
 #include "transfer/Transfer.h"
-#include "transfer/TargetNames.h"
 
 #include <cstdio>
 #include <cstring>
@@ -67,8 +66,6 @@ int fail(const std::string& text)
 std::optional<TBatchSnapshot> describeVideos(const std::vector<std::string>& videos, std::string& problem)
 {
     TListFiles scanner;
-    scanner.VideoExt = ".MP4";
-    scanner.ThumbExt = ".THM";
     TBatchSnapshot snapshot;
     for (const std::string& video : videos) {
         std::optional<TFileInfo> info = scanner.DescribeFile(video);
@@ -136,7 +133,7 @@ int runTransfer(TTransferWay way, int argc, char** argv, const char* usage)
     const std::string& destination = arguments->Destination;
     if (!platform::IsDirectory(destination))
         return fail("cannot use " + destination + ": not a folder");
-    const std::string folder = toHandheld ? HandheldVideoFolder(destination) : platform::WithTrailingSlash(destination);
+    const std::string folder = toHandheld ? THandheldFolder::OnDrive(destination).Path() : platform::WithTrailingSlash(destination);
 
     const TBatchVerdict verdict = CheckBatch(*snapshot, folder, QueryFolderSpace(destination).freeBytes);
     switch (verdict.Check) {
@@ -147,7 +144,7 @@ int runTransfer(TTransferWay way, int argc, char** argv, const char* usage)
                     + " file system of " + destination + " can hold");
     }
 
-    int highest = toHandheld ? HighestVideoNumberIn(folder) : 0;
+    int highest = toHandheld ? THandheldFolder(folder).HighestNumber() : 0;
     // A DRIVE that is a mount point is held to it: should it be unmounted
     // part-way, nothing is written into the folder it leaves behind.
     TTransferRequest request{way, arguments->Move ? TTransferKind::Move : TTransferKind::Copy, folder,

@@ -1,5 +1,6 @@
 #include "transfer/Transfer.h"
 
+#include "catalogue/HandheldFolder.h"
 #include "catalogue/ThumbnailUsers.h"
 #include "catalogue/TurningWait.h"
 #include "catalogue/uClass.h"
@@ -120,7 +121,7 @@ std::optional<std::string> TTransferRun::DestinationFor(const TFileInfo& info)
         return PcTargetName(FRequest.Folder, info.FileName, info.NewPath);
     int scratch = 0;
     int& highest = FRequest.HighestVideoNumber != nullptr ? *FRequest.HighestVideoNumber : scratch;
-    return NextPspFileName(FRequest.Folder, highest);
+    return THandheldFolder(FRequest.Folder).NextFreeVideo(highest);
 }
 
 bool TTransferRun::CopyVideo(const TFileInfo& info, const std::string& dest)

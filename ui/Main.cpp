@@ -76,8 +76,6 @@ void TfrmVantrel::FormCreate()
     FScanner = std::make_unique<TListFiles>();
     FScanner->OnFile = [this](const TFileInfo& info) { AddVideoRow(info); };
     FScanner->OnIdle = [] { QCoreApplication::processEvents(); };
-    FScanner->VideoExt = ".MP4";
-    FScanner->ThumbExt = ".THM";
 
     LoadSettings();
 

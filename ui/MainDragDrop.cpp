@@ -35,7 +35,7 @@ std::vector<std::string> LocalFiles(const QMimeData& data)
 bool IsVideoName(const std::string& path)
 {
     const std::string name = platform::NameOf(path);
-    return name.size() >= 4 && platform::AsciiUpper(name.substr(name.size() - 4)) == ".MP4";
+    return name.size() >= 4 && platform::AsciiUpper(name.substr(name.size() - 4)) == kVideoExtension;
 }
 
 } // namespace

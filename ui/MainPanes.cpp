@@ -6,7 +6,7 @@
 #include "catalogue/Thumbnail.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
-#include "transfer/TargetNames.h"
+#include "catalogue/HandheldFolder.h"
 #include "ui/Cursors.h"
 #include "ui/Dialogs.h"
 
@@ -47,7 +47,7 @@ void TfrmVantrel::LoadPspPane()
         return;
     }
     const TUpdateBracket bracket(lvPsp);
-    ScanInto(TPaneSide::Handheld, HandheldVideoFolder(drive), FHighestVideoNumber, true);
+    ScanInto(TPaneSide::Handheld, THandheldFolder::OnDrive(drive).Path(), FHighestVideoNumber, true);
 }
 
 bool TfrmVantrel::RefreshPspPane(const TDriveKey& key, bool force)

@@ -5,13 +5,13 @@
 
 #include "ui/Main.h"
 
+#include "catalogue/HandheldFolder.h"
 #include "catalogue/Thumbnail.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "transfer/AfterBatchText.h"
 #include "transfer/BatchChecks.h"
 #include "transfer/Deletion.h"
-#include "transfer/TargetNames.h"
 #include "ui/Dialogs.h"
 #include "ui/EscapeWatcher.h"
 
@@ -314,7 +314,7 @@ void TfrmVantrel::ResetProgress()
 
 std::string TfrmVantrel::PspVideoFolder() const
 {
-    return HandheldVideoFolder(cbDriver.Drive());
+    return THandheldFolder::OnDrive(cbDriver.Drive()).Path();
 }
 
 void TfrmVantrel::AddRow(TPaneSide pane, const TFileInfo& info)

@@ -57,8 +57,6 @@ void readFloor(const std::vector<std::string>& videos)
 int scanIntoPane(const std::string& folder, TPaneModel& pane, bool decode)
 {
     TListFiles scanner;
-    scanner.VideoExt = ".MP4";
-    scanner.ThumbExt = ".THM";
     int decoded = 0;
     const TSortState sort;
     scanner.OnFile = [&](const TFileInfo& info) {

@@ -9,7 +9,7 @@
 
 #include "bench/catalogue/BenchMedia.h"
 #include "catalogue/uClass.h"
-#include "transfer/TargetNames.h"
+#include "catalogue/HandheldFolder.h"
 #include "transfer/Transfer.h"
 
 #include <algorithm>
@@ -111,14 +111,14 @@ int main(int argc, char** argv)
         fs::remove_all(cpTarget);
 
         int highest = 0;
-        const TTransferRequest request{TTransferWay::ToHandheld, TTransferKind::Copy, HandheldVideoFolder(drive), &highest, {}, {}};
+        const TTransferRequest request{TTransferWay::ToHandheld, TTransferKind::Copy, THandheldFolder::OnDrive(drive).Path(), &highest, {}, {}};
         progress.Start(snapshot.NeededBytes, Videos);
         clock.Start();
         TBatchResult result;
         engineTimes.push_back(TimeSeconds([&] { result = RunTransfer(request, snapshot, copier, progress, hooks); }));
         clock.Measuring = false;
         allDone = allDone && result.Outcome == TBatchOutcome::Done && highest == Videos
-               && fs::file_size(HandheldVideoFolder(drive) + HandheldVideoName(Videos)) == std::uintmax_t(VideoBytes);
+               && fs::file_size(THandheldFolder::OnDrive(drive).Path() + THandheldFolder::VideoName(Videos)) == std::uintmax_t(VideoBytes);
         fs::remove_all(drive);
     }
 

@@ -328,16 +328,16 @@ TEST_F(ScanFolder, WorkingRecordIsRefilledForEveryEntry)
 
 TEST(VideoNames, HandheldNamesParse)
 {
-    EXPECT_EQ(ParseVideoNumber("M4V00001.MP4"), 1);
-    EXPECT_EQ(ParseVideoNumber("M4V99999.MP4"), 99999);
-    EXPECT_EQ(ParseVideoNumber("m4v00007.Mp4"), 7);
-    EXPECT_EQ(ParseVideoNumber("m4v00042.mp4"), 42);
-    EXPECT_EQ(ParseVideoNumber("M4V00000.MP4"), 0);
+    EXPECT_EQ(THandheldFolder::NumberOf("M4V00001.MP4"), 1);
+    EXPECT_EQ(THandheldFolder::NumberOf("M4V99999.MP4"), 99999);
+    EXPECT_EQ(THandheldFolder::NumberOf("m4v00007.Mp4"), 7);
+    EXPECT_EQ(THandheldFolder::NumberOf("m4v00042.mp4"), 42);
+    EXPECT_EQ(THandheldFolder::NumberOf("M4V00000.MP4"), 0);
 }
 
 TEST(VideoNames, OtherNamesGiveMinusOne)
 {
     for (const char* name : {"M4V0001.MP4", "M4VABCDE.MP4", "M4V00001.THM", "X4V00001.MP4", "M4V0000A.MP4",
                              "M4V+0001.MP4", "M4V -001.MP4", "M4V 0001.MP4", "M4V000001.MP4", "", "clip.mp4"})
-        EXPECT_EQ(ParseVideoNumber(name), -1) << name;
+        EXPECT_EQ(THandheldFolder::NumberOf(name), -1) << name;
 }

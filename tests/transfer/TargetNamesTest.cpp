@@ -1,6 +1,7 @@
 // Where transferred videos land: handheld names around existing and
 // stray files, the wrap after 99999, and the names on the way back.
 
+#include "catalogue/HandheldFolder.h"
 #include "transfer/TargetNames.h"
 #include "tests/catalogue/TestFolders.h"
 
@@ -17,20 +18,20 @@ void Touch(const std::string& path)
 
 } // namespace
 
-TEST(NextPspFileName, CountsOnFromTheHighestNumberAndSkipsNamesTakenSinceTheScan)
+TEST(HandheldFolderNextFreeVideo, CountsOnFromTheHighestNumberAndSkipsNamesTakenSinceTheScan)
 {
     TempFolder folder;
     Touch(folder / "M4V00042.MP4");
     int highest = 41;
 
-    EXPECT_EQ(NextPspFileName(folder.Path(), highest), folder / "M4V00043.MP4");
+    EXPECT_EQ(THandheldFolder(folder.Path()).NextFreeVideo(highest), folder / "M4V00043.MP4");
     EXPECT_EQ(highest, 43);
     // The name handed out is not created by the allocation itself.
-    EXPECT_EQ(NextPspFileName(folder.Path(), highest), folder / "M4V00044.MP4");
+    EXPECT_EQ(THandheldFolder(folder.Path()).NextFreeVideo(highest), folder / "M4V00044.MP4");
     EXPECT_EQ(highest, 44);
 }
 
-TEST(NextPspFileName, NamesDifferingOnlyInCaseAndFoldersCountAsTaken)
+TEST(HandheldFolderNextFreeVideo, NamesDifferingOnlyInCaseAndFoldersCountAsTaken)
 {
     TempFolder folder;
     Touch(folder / "m4v00001.mp4");
@@ -39,42 +40,42 @@ TEST(NextPspFileName, NamesDifferingOnlyInCaseAndFoldersCountAsTaken)
     Touch(folder / "M4V00003.THM");
     int highest = 0;
 
-    EXPECT_EQ(NextPspFileName(folder.Path(), highest), folder / "M4V00003.MP4");
+    EXPECT_EQ(THandheldFolder(folder.Path()).NextFreeVideo(highest), folder / "M4V00003.MP4");
 }
 
-TEST(NextPspFileName, WrapsFrom99999ToOneAndGivesUpWhenEveryNumberIsTaken)
+TEST(HandheldFolderNextFreeVideo, WrapsFrom99999ToOneAndGivesUpWhenEveryNumberIsTaken)
 {
     TempFolder folder;
     int highest = 99999;
-    EXPECT_EQ(NextPspFileName(folder.Path(), highest), folder / "M4V00001.MP4");
+    EXPECT_EQ(THandheldFolder(folder.Path()).NextFreeVideo(highest), folder / "M4V00001.MP4");
 
     for (int number = 1; number <= 99999; ++number)
-        Touch(folder / HandheldVideoName(number));
+        Touch(folder / THandheldFolder::VideoName(number));
     highest = 500;
-    EXPECT_EQ(NextPspFileName(folder.Path(), highest), std::nullopt);
+    EXPECT_EQ(THandheldFolder(folder.Path()).NextFreeVideo(highest), std::nullopt);
     EXPECT_EQ(highest, 500);
 
     std::filesystem::remove(folder / "M4V00007.MP4");
-    EXPECT_EQ(NextPspFileName(folder.Path(), highest), folder / "M4V00007.MP4");
+    EXPECT_EQ(THandheldFolder(folder.Path()).NextFreeVideo(highest), folder / "M4V00007.MP4");
     EXPECT_EQ(highest, 7);
 }
 
-TEST(NextPspFileName, MissingFolderHasEveryNameFree)
+TEST(HandheldFolderNextFreeVideo, MissingFolderHasEveryNameFree)
 {
     TempFolder folder;
     int highest = 0;
-    EXPECT_EQ(NextPspFileName(folder / "MP_ROOT/100MNV01/", highest), folder / "MP_ROOT/100MNV01/M4V00001.MP4");
+    EXPECT_EQ(THandheldFolder(folder / "MP_ROOT/100MNV01/").NextFreeVideo(highest), folder / "MP_ROOT/100MNV01/M4V00001.MP4");
 }
 
-TEST(HighestVideoNumberIn, ReadsTheHandheldNamesOfAFolder)
+TEST(HandheldFolderHighestNumber, ReadsTheHandheldNamesOfAFolder)
 {
     TempFolder folder;
-    EXPECT_EQ(HighestVideoNumberIn(folder.Path()), 0);
+    EXPECT_EQ(THandheldFolder(folder.Path()).HighestNumber(), 0);
     Touch(folder / "M4V00012.MP4");
     Touch(folder / "m4v00300.mp4");
     Touch(folder / "M4V99999.THM");
     Touch(folder / "holiday.mp4");
-    EXPECT_EQ(HighestVideoNumberIn(folder.Path()), 300);
+    EXPECT_EQ(THandheldFolder(folder.Path()).HighestNumber(), 300);
 }
 
 TEST(PcTargetName, PrefersTheRememberedNameThenTheHandheldNameThenNumberedOnes)
@@ -117,6 +118,6 @@ TEST(ThumbnailPathFor, ReplacesTheExtensionOfTheNameOnly)
 {
     EXPECT_EQ(ThumbnailPathFor("/a/M4V00001.MP4"), "/a/M4V00001.THM");
     EXPECT_EQ(ThumbnailPathFor("/a.b/clip"), "/a.b/clip.THM");
-    EXPECT_EQ(HandheldVideoFolder("/media/psp"), "/media/psp/MP_ROOT/100MNV01/");
-    EXPECT_EQ(HandheldVideoFolder("/media/psp/"), "/media/psp/MP_ROOT/100MNV01/");
+    EXPECT_EQ(THandheldFolder::OnDrive("/media/psp").Path(), "/media/psp/MP_ROOT/100MNV01/");
+    EXPECT_EQ(THandheldFolder::OnDrive("/media/psp/").Path(), "/media/psp/MP_ROOT/100MNV01/");
 }

@@ -6,7 +6,7 @@
 
 #include "platform/FileSystem.h"
 #include "tests/catalogue/TestFolders.h"
-#include "transfer/TargetNames.h"
+#include "catalogue/HandheldFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +74,7 @@ class TransferTest : public ::testing::Test {
 protected:
     TempFolder FRoot;
     std::string FComputer = FRoot / "pc/";
-    std::string FHandheld = HandheldVideoFolder(FRoot / "psp");
+    std::string FHandheld = THandheldFolder::OnDrive(FRoot / "psp").Path();
 
     void SetUp() override { fs::create_directories(FComputer); }
 

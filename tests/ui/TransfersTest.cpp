@@ -4,7 +4,7 @@
 #include "UiFixture.h"
 
 #include "tests/catalogue/TestFolders.h"
-#include "transfer/TargetNames.h"
+#include "catalogue/HandheldFolder.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
@@ -429,7 +429,7 @@ TEST_F(TransfersTest, HandheldUnpluggedDuringACopyStopsTheBatchAndIsHandledAfter
 TEST_F(TransfersTest, ASecondDeleteDuringADeletionDoesNothing)
 {
     for (int number = 1; number <= 3; ++number)
-        Put(TSampleFiles::Video("V"), FHandheld, HandheldVideoName(number));
+        Put(TSampleFiles::Video("V"), FHandheld, THandheldFolder::VideoName(number));
     Start();
     Run("actPSPFileNameAsc");
     FWindow->Pane(TPaneSide::Handheld).clearSelection();
@@ -459,8 +459,8 @@ TEST_F(TransfersTest, ASecondDeleteDuringADeletionDoesNothing)
 TEST_F(TransfersTest, DeletionSelectsTheAnchorRowAndDeletesThumbnailsToo)
 {
     for (int number = 1; number <= 5; ++number) {
-        Put(TSampleFiles::Video("V"), FHandheld, HandheldVideoName(number));
-        Put(TSampleFiles::RedThumbnail(), FHandheld, ThumbnailPathFor(HandheldVideoName(number)));
+        Put(TSampleFiles::Video("V"), FHandheld, THandheldFolder::VideoName(number));
+        Put(TSampleFiles::RedThumbnail(), FHandheld, ThumbnailPathFor(THandheldFolder::VideoName(number)));
     }
     Start();
     Run("actPSPFileNameAsc");
