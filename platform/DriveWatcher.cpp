@@ -3,6 +3,7 @@
 // table is a plain file, watched together with its folder because tests
 // and the demo replace it by rename.
 
+#include "platform/DriveWatcher.h"
 #include "platform/Drives.h"
 
 #include <fcntl.h>

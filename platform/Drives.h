@@ -22,13 +22,10 @@
 // the kernel's table changes in one step: the table is read again only
 // when its file is another one.
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <QObject>
 
 // One line of the mount table, escapes decoded.
 struct MountEntry {
@@ -93,29 +90,3 @@ DiskSpace QueryDiskSpace(const std::string& mountPoint);
 // computer folder, a folder standing for a handheld); -1 for both when
 // the query fails.
 DiskSpace QueryFolderSpace(const std::string& folder);
-
-// Reports drives appearing and vanishing while the event loop runs. It
-// compares the drive list (by mount point) after every change of the
-// mount table with the one before: the kernel's table signals changes by
-// POLLPRI, a simulated table is watched as a file and its folder.
-class DriveWatcher : public QObject {
-    Q_OBJECT
-public:
-    explicit DriveWatcher(QObject* parent = nullptr);
-    ~DriveWatcher() override;
-
-    // Reads the table now and reports what changed since the last read.
-    // Called on every change notification; callable at any time.
-    void rescan();
-
-signals:
-    // For one change both may come: deviceRemoved first, then
-    // deviceArrived. The watcher already holds the new table when it
-    // emits, so a handler may run a nested event loop (a message box).
-    void deviceArrived();   // at least one new drive
-    void deviceRemoved();   // at least one drive vanished
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> d;
-};

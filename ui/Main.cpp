@@ -4,6 +4,7 @@
 #include "ui/Main.h"
 
 #include "catalogue/PSPTitle.h"
+#include "platform/DriveWatcher.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "platform/Settings.h"
@@ -96,8 +97,8 @@ void TfrmVantrel::FormCreate()
 
     actUpdateExecute();
 
-    actPCSortNone.setChecked(true);
-    actPSPSortNone.setChecked(true);
+    for (std::size_t i = 0; i < kSortCommandCount; ++i)
+        FSortActions[i]->setChecked(kSortCommands[i].Key == TSortKey::skNone);
 }
 
 void TfrmVantrel::FormShow()

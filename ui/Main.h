@@ -23,6 +23,7 @@
 #include "ui/DriveKey.h"
 #include "ui/LoadGate.h"
 #include "ui/PaneView.h"
+#include "ui/SortCommands.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -37,6 +38,7 @@
 #include <QStatusBar>
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -88,26 +90,6 @@ public:
     void edtPathKeyDown(int key);
     void ShowDiskSpace();
     void UpdateSpaceWarning();
-
-    // The eighteen sort commands.
-    void actPCSortNoneExecute();
-    void actPCTitleAscExecute();
-    void actPCFileNameAscExecute();
-    void actPCSizeAscExecute();
-    void actPCWriteTimeAscExecute();
-    void actPCTitleDescExecute();
-    void actPCFileNameDescExecute();
-    void actPCSizeDescExecute();
-    void actPCWriteTimeDescExecute();
-    void actPSPSortNoneExecute();
-    void actPSPTitleAscExecute();
-    void actPSPFileNameAscExecute();
-    void actPSPSizeAscExecute();
-    void actPSPWriteTimeAscExecute();
-    void actPSPTitleDescExecute();
-    void actPSPFileNameDescExecute();
-    void actPSPSizeDescExecute();
-    void actPSPWriteTimeDescExecute();
 
     // Transfers and deletion, and the batch machinery they share.
     void actMoveToPspExecute();
@@ -212,8 +194,9 @@ private:
     void RunLoadRequest(TLoadRequest request);
     TMessageButton AskToConnect();
 
-    // The controls and commands a lock switches, walked in order.
-    using TLockable = std::variant<QWidget*, QAction*>;
+    // The controls and commands a lock switches, walked in order; a pane
+    // stands for its nine sort commands, in the order of their table.
+    using TLockable = std::variant<QWidget*, QAction*, TPaneSide>;
     void BuildLockLists();
     void SwitchLock(const std::vector<TLockable>& controls, bool Value);
     void ShowDriveBoxLocked(bool locked);
@@ -242,8 +225,7 @@ private:
     TBatchHooks WindowBatchHooks();
     void ReplayDeviceEvents();
 
-    void SortCommand(TPaneSide pane, TSortKey key, bool descending);
-    void NoSortCommand(TPaneSide pane);
+    void RunSortCommand(const TSortCommand& command);
 
     // Process-wide value handed in by the program entry.
     std::string FStartFolder;
@@ -338,24 +320,8 @@ private:
     QAction actMnCopyToPc{this};
     QActionGroup FPcSortGroup{this};
     QActionGroup FPspSortGroup{this};
-    QAction actPCSortNone{this};
-    QAction actPCTitleAsc{this};
-    QAction actPCFileNameAsc{this};
-    QAction actPCSizeAsc{this};
-    QAction actPCWriteTimeAsc{this};
-    QAction actPCTitleDesc{this};
-    QAction actPCFileNameDesc{this};
-    QAction actPCSizeDesc{this};
-    QAction actPCWriteTimeDesc{this};
-    QAction actPSPSortNone{this};
-    QAction actPSPTitleAsc{this};
-    QAction actPSPFileNameAsc{this};
-    QAction actPSPSizeAsc{this};
-    QAction actPSPWriteTimeAsc{this};
-    QAction actPSPTitleDesc{this};
-    QAction actPSPFileNameDesc{this};
-    QAction actPSPSizeDesc{this};
-    QAction actPSPWriteTimeDesc{this};
+    // The actions of kSortCommands, in its order; children of the window.
+    std::array<QAction*, kSortCommandCount> FSortActions{};
 
     // The panes' context menus and their sort submenus.
     QMenu pmPC{this};

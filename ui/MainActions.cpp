@@ -1,13 +1,10 @@
 // The window's command table, the buttons bound to it, the panes'
 // context menus and the event bindings of the controls.
 //
-// Commands whose work belongs to the transfers, deletion, editing, help,
-// about box and folder opening exist here with their captions and places;
-// those features connect their handlers.
+// Every command gets its object name, caption and handler here; the sort
+// commands come from their table (SortCommands.h).
 
 #include "ui/Main.h"
-
-#include "platform/Drives.h"
 
 namespace {
 
@@ -15,12 +12,6 @@ struct TActionEntry {
     QAction TfrmVantrel::*Action;
     const char* Name;
     const char* Caption;
-};
-
-struct TSortEntry {
-    QAction TfrmVantrel::*Action;
-    void (TfrmVantrel::*Handler)();
-    TPaneSide Pane;
 };
 
 // A button shows its command: caption (with its mnemonic), enabled state,
@@ -60,24 +51,6 @@ void TfrmVantrel::BuildActions()
         {&TfrmVantrel::actMnDeletePspFile, "actMnDeletePspFile", "&Delete"},
         {&TfrmVantrel::actMnMoveToPc, "actMnMoveToPc", "<- M&ove"},
         {&TfrmVantrel::actMnCopyToPc, "actMnCopyToPc", "<- Co&py"},
-        {&TfrmVantrel::actPCSortNone, "actPCSortNone", "&No Sort"},
-        {&TfrmVantrel::actPCTitleAsc, "actPCTitleAsc", "Title"},
-        {&TfrmVantrel::actPCFileNameAsc, "actPCFileNameAsc", "File Name"},
-        {&TfrmVantrel::actPCSizeAsc, "actPCSizeAsc", "Size"},
-        {&TfrmVantrel::actPCWriteTimeAsc, "actPCWriteTimeAsc", "Modified Time"},
-        {&TfrmVantrel::actPCTitleDesc, "actPCTitleDesc", "Title"},
-        {&TfrmVantrel::actPCFileNameDesc, "actPCFileNameDesc", "File Name"},
-        {&TfrmVantrel::actPCSizeDesc, "actPCSizeDesc", "Size"},
-        {&TfrmVantrel::actPCWriteTimeDesc, "actPCWriteTimeDesc", "Modified Time"},
-        {&TfrmVantrel::actPSPSortNone, "actPSPSortNone", "&No Sort"},
-        {&TfrmVantrel::actPSPTitleAsc, "actPSPTitleAsc", "Title"},
-        {&TfrmVantrel::actPSPFileNameAsc, "actPSPFileNameAsc", "File Name"},
-        {&TfrmVantrel::actPSPSizeAsc, "actPSPSizeAsc", "Size"},
-        {&TfrmVantrel::actPSPWriteTimeAsc, "actPSPWriteTimeAsc", "Modified Time"},
-        {&TfrmVantrel::actPSPTitleDesc, "actPSPTitleDesc", "Title"},
-        {&TfrmVantrel::actPSPFileNameDesc, "actPSPFileNameDesc", "File Name"},
-        {&TfrmVantrel::actPSPSizeDesc, "actPSPSizeDesc", "Size"},
-        {&TfrmVantrel::actPSPWriteTimeDesc, "actPSPWriteTimeDesc", "Modified Time"},
     };
     for (const TActionEntry& entry : commands) {
         QAction& action = this->*entry.Action;
@@ -89,31 +62,14 @@ void TfrmVantrel::BuildActions()
 
     // Nine sort commands per pane, each ticking itself, one ticked at a
     // time in each pane's group.
-    static const TSortEntry sorts[] = {
-        {&TfrmVantrel::actPCSortNone, &TfrmVantrel::actPCSortNoneExecute, TPaneSide::Computer},
-        {&TfrmVantrel::actPCTitleAsc, &TfrmVantrel::actPCTitleAscExecute, TPaneSide::Computer},
-        {&TfrmVantrel::actPCFileNameAsc, &TfrmVantrel::actPCFileNameAscExecute, TPaneSide::Computer},
-        {&TfrmVantrel::actPCSizeAsc, &TfrmVantrel::actPCSizeAscExecute, TPaneSide::Computer},
-        {&TfrmVantrel::actPCWriteTimeAsc, &TfrmVantrel::actPCWriteTimeAscExecute, TPaneSide::Computer},
-        {&TfrmVantrel::actPCTitleDesc, &TfrmVantrel::actPCTitleDescExecute, TPaneSide::Computer},
-        {&TfrmVantrel::actPCFileNameDesc, &TfrmVantrel::actPCFileNameDescExecute, TPaneSide::Computer},
-        {&TfrmVantrel::actPCSizeDesc, &TfrmVantrel::actPCSizeDescExecute, TPaneSide::Computer},
-        {&TfrmVantrel::actPCWriteTimeDesc, &TfrmVantrel::actPCWriteTimeDescExecute, TPaneSide::Computer},
-        {&TfrmVantrel::actPSPSortNone, &TfrmVantrel::actPSPSortNoneExecute, TPaneSide::Handheld},
-        {&TfrmVantrel::actPSPTitleAsc, &TfrmVantrel::actPSPTitleAscExecute, TPaneSide::Handheld},
-        {&TfrmVantrel::actPSPFileNameAsc, &TfrmVantrel::actPSPFileNameAscExecute, TPaneSide::Handheld},
-        {&TfrmVantrel::actPSPSizeAsc, &TfrmVantrel::actPSPSizeAscExecute, TPaneSide::Handheld},
-        {&TfrmVantrel::actPSPWriteTimeAsc, &TfrmVantrel::actPSPWriteTimeAscExecute, TPaneSide::Handheld},
-        {&TfrmVantrel::actPSPTitleDesc, &TfrmVantrel::actPSPTitleDescExecute, TPaneSide::Handheld},
-        {&TfrmVantrel::actPSPFileNameDesc, &TfrmVantrel::actPSPFileNameDescExecute, TPaneSide::Handheld},
-        {&TfrmVantrel::actPSPSizeDesc, &TfrmVantrel::actPSPSizeDescExecute, TPaneSide::Handheld},
-        {&TfrmVantrel::actPSPWriteTimeDesc, &TfrmVantrel::actPSPWriteTimeDescExecute, TPaneSide::Handheld},
-    };
-    for (const TSortEntry& entry : sorts) {
-        QAction& action = this->*entry.Action;
-        action.setCheckable(true);
-        (entry.Pane == TPaneSide::Computer ? FPcSortGroup : FPspSortGroup).addAction(&action);
-        connect(&action, &QAction::triggered, this, entry.Handler);
+    for (std::size_t i = 0; i < kSortCommandCount; ++i) {
+        const TSortCommand& command = kSortCommands[i];
+        QAction* const action = FSortActions[i] = new QAction(this);
+        action->setObjectName(QString::fromLatin1(command.Name));
+        action->setText(QString::fromLatin1(command.Caption));
+        action->setCheckable(true);
+        (command.Pane == TPaneSide::Computer ? FPcSortGroup : FPspSortGroup).addAction(action);
+        connect(action, &QAction::triggered, this, [this, &command] { RunSortCommand(command); });
     }
     FPcSortGroup.setExclusive(true);
     FPspSortGroup.setExclusive(true);
@@ -175,24 +131,25 @@ void TfrmVantrel::BuildMenus()
         descending->setTitle(QStringLiteral("&Desc Sort By"));
 
     pmPC.addActions({&actMnMoveToPsp, &actMnCopyToPsp, &actOpenFolder});
-    pmPC.addSeparator();
-    pmPC.addAction(&actPCSortNone);
-    miPCAsc.addActions({&actPCTitleAsc, &actPCFileNameAsc, &actPCSizeAsc, &actPCWriteTimeAsc});
-    miPCDesc.addActions({&actPCTitleDesc, &actPCFileNameDesc, &actPCSizeDesc, &actPCWriteTimeDesc});
-    pmPC.addMenu(&miPCAsc);
-    pmPC.addMenu(&miPCDesc);
-    pmPC.addSeparator();
-    pmPC.addAction(&actRefresh);
-
     pmPSP.addActions({&actMnMoveToPc, &actMnCopyToPc, &actMnDeletePspFile});
-    pmPSP.addSeparator();
-    pmPSP.addAction(&actPSPSortNone);
-    miPSPAsc.addActions({&actPSPTitleAsc, &actPSPFileNameAsc, &actPSPSizeAsc, &actPSPWriteTimeAsc});
-    miPSPDesc.addActions({&actPSPTitleDesc, &actPSPFileNameDesc, &actPSPSizeDesc, &actPSPWriteTimeDesc});
-    pmPSP.addMenu(&miPSPAsc);
-    pmPSP.addMenu(&miPSPDesc);
-    pmPSP.addSeparator();
-    pmPSP.addAction(&actRefresh);
+    for (QMenu* menu : {&pmPC, &pmPSP})
+        menu->addSeparator();
+    // No Sort in the menu itself, each key in its direction's submenu.
+    for (std::size_t i = 0; i < kSortCommandCount; ++i) {
+        const TSortCommand& command = kSortCommands[i];
+        const bool computer = command.Pane == TPaneSide::Computer;
+        QMenu& menu = command.Key == TSortKey::skNone ? (computer ? pmPC : pmPSP)
+                      : command.Descending           ? (computer ? miPCDesc : miPSPDesc)
+                                                     : (computer ? miPCAsc : miPSPAsc);
+        menu.addAction(FSortActions[i]);
+    }
+    for (QMenu* menu : {&pmPC, &pmPSP}) {
+        const bool computer = menu == &pmPC;
+        menu->addMenu(computer ? &miPCAsc : &miPSPAsc);
+        menu->addMenu(computer ? &miPCDesc : &miPSPDesc);
+        menu->addSeparator();
+        menu->addAction(&actRefresh);
+    }
 }
 
 void TfrmVantrel::BindEvents()

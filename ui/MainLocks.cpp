@@ -18,11 +18,9 @@ void TfrmVantrel::BuildLockLists()
     FTransferLock = {
         &lvPC, &edtPath, &actBrowse, &actMoveToPsp, &actMnMoveToPsp, &actCopyToPsp, &actMnCopyToPsp,
         &actEditPCTitle, &actOpenFolder, &miPCAsc, &miPCDesc,
-        &actPCSortNone, &actPCTitleAsc, &actPCTitleDesc, &actPCFileNameAsc, &actPCFileNameDesc,
-        &actPCSizeAsc, &actPCSizeDesc, &actPCWriteTimeAsc, &actPCWriteTimeDesc,
+        TPaneSide::Computer,
         &miPSPAsc, &miPSPDesc,
-        &actPSPSortNone, &actPSPTitleAsc, &actPSPTitleDesc, &actPSPFileNameAsc, &actPSPFileNameDesc,
-        &actPSPSizeAsc, &actPSPSizeDesc, &actPSPWriteTimeAsc, &actPSPWriteTimeDesc,
+        TPaneSide::Handheld,
         &lvPsp, &cbDriver, &actMoveToPc, &actMnMoveToPc, &actCopyToPc, &actMnCopyToPc,
         &actDeletePspFile, &actMnDeletePspFile, &actEditPSPTitle, &actRefresh,
     };
@@ -30,15 +28,26 @@ void TfrmVantrel::BuildLockLists()
         &cbDriver, &lvPsp, &actMoveToPsp, &actMnMoveToPsp, &actCopyToPsp, &actMnCopyToPsp,
         &actMoveToPc, &actMnMoveToPc, &actCopyToPc, &actMnCopyToPc, &actMnDeletePspFile,
         &actRefresh, &actEditPCTitle, &actEditPSPTitle, &miPSPAsc, &miPSPDesc,
-        &actPSPSortNone, &actPSPTitleAsc, &actPSPTitleDesc, &actPSPFileNameAsc, &actPSPFileNameDesc,
-        &actPSPSizeAsc, &actPSPSizeDesc, &actPSPWriteTimeAsc, &actPSPWriteTimeDesc,
+        TPaneSide::Handheld,
     };
 }
 
 void TfrmVantrel::SwitchLock(const std::vector<TLockable>& controls, bool Value)
 {
-    for (const TLockable& control : controls)
-        std::visit([Value](auto* target) { target->setEnabled(Value); }, control);
+    const auto switchSorts = [this, Value](TPaneSide pane) {
+        for (std::size_t i = 0; i < kSortCommandCount; ++i) {
+            if (kSortCommands[i].Pane == pane)
+                FSortActions[i]->setEnabled(Value);
+        }
+    };
+    for (const TLockable& control : controls) {
+        if (QWidget* const* widget = std::get_if<QWidget*>(&control))
+            (*widget)->setEnabled(Value);
+        else if (QAction* const* action = std::get_if<QAction*>(&control))
+            (*action)->setEnabled(Value);
+        else
+            switchSorts(std::get<TPaneSide>(control));
+    }
 
     // Restyling the drive box must not read as a pick of a drive.
     FDriveListReady = false;

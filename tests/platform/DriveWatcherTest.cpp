@@ -1,6 +1,7 @@
 // The watcher in a running event loop, over a simulated mount table that
 // is replaced by rename like the demo does it.
 
+#include "platform/DriveWatcher.h"
 #include "platform/Drives.h"
 #include "tests/platform/SimulatedSystem.h"
 

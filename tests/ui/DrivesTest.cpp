@@ -2,7 +2,7 @@
 
 #include "UiFixture.h"
 
-#include "platform/Drives.h"
+#include "platform/DriveWatcher.h"
 
 #include <filesystem>
 

@@ -3,7 +3,7 @@
 #include "tests/catalogue/TestApplication.h"
 #include "tests/catalogue/TestFolders.h"
 
-#include "platform/Drives.h"
+#include "platform/DriveWatcher.h"
 #include "platform/Settings.h"
 
 #include "ui/Application.h"
