@@ -256,7 +256,6 @@ private:
     TEditMode FEditMode = TEditMode::None;
     bool FEditRequested = false;
     QPoint FClickPoint;
-    QPoint FEditorPos;
     int FCopyDragMark[2] = {0, 0};
 
     // The running batch: its counters, whether it should stop, the drive

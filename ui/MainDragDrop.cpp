@@ -6,6 +6,7 @@
 
 #include "catalogue/uClass.h"
 #include "platform/FileSystem.h"
+#include "platform/ScopeExit.h"
 #include "ui/Dialogs.h"
 
 #include <QMimeData>
@@ -83,16 +84,11 @@ void TfrmVantrel::lvDragDrop(TPaneSide sender, const TPaneView* source, const QM
     QMetaObject::invokeMethod(
         this,
         [this, from, copies] {
-            struct TRestore {
-                TfrmVantrel& Window;
-                TPaneSide From;
-                ~TRestore()
-                {
-                    Window.FCopyDragMark[static_cast<int>(From)] = 0;
-                    Window.lvPsp.SetDragAllowed(true);
-                    Window.lvPC.SetDragAllowed(true);
-                }
-            } restore{*this, from};
+            const TScopeExit restore([this, from] {
+                FCopyDragMark[static_cast<int>(from)] = 0;
+                lvPsp.SetDragAllowed(true);
+                lvPC.SetDragAllowed(true);
+            });
             if (from == TPaneSide::Computer)
                 RunMenuCommand(copies ? actMnCopyToPsp : actMnMoveToPsp);
             else

@@ -10,41 +10,13 @@
 #include "ui/Dialogs.h"
 #include "ui/RowDelegate.h"
 
-#include <QFontMetrics>
 #include <QLineEdit>
 #include <QMetaObject>
 
 namespace {
 
-constexpr const char* kTitleLabel = "Title: ";
-constexpr const char* kNameLabel = "Name: ";
 constexpr const char* kNameTaken = "New file name is exist!";
 constexpr const char* kRenameFailed = "Rename the file is failed!";
-
-// The two value lines of a row, in pane coordinates.
-struct TValueLines {
-    QRect Title;
-    QRect Name;
-    QPoint TitleEditor;
-    QPoint NameEditor;
-};
-
-TValueLines ValueLinesOf(const QRect& row, const QFont& font)
-{
-    const int h = TextHeight(font);
-    // Every row carries a picture (its thumbnail or the placeholder).
-    const TRowLayout layout = RowLayout(row, h, true);
-    const int right = row.left() + row.width();
-    const QFontMetrics metrics(font);
-    TValueLines lines;
-    lines.Title = QRect(QPoint(layout.TextLeft, layout.TitleTop), QPoint(right - 1, layout.TitleTop + h - 1));
-    lines.Name = QRect(QPoint(layout.TextLeft, layout.NameTop), QPoint(right - 1, layout.NameTop + h - 1));
-    lines.TitleEditor = QPoint(layout.TextLeft + metrics.horizontalAdvance(QString::fromLatin1(kTitleLabel)),
-                               layout.TitleTop);
-    lines.NameEditor = QPoint(layout.TextLeft + metrics.horizontalAdvance(QString::fromLatin1(kNameLabel)),
-                              layout.NameTop);
-    return lines;
-}
 
 } // namespace
 
@@ -101,35 +73,34 @@ std::optional<TEditStart> TfrmVantrel::lvEditing(TPaneSide pane, int row)
         return std::nullopt;
     }
     const TFileInfo& info = view.Pane().RecordAt(row);
-    const TValueLines lines = ValueLinesOf(view.visualRect(view.Rows().index(row)), view.font());
-    FEditorPos = lines.TitleEditor;
+    const QRect rowRect = view.visualRect(view.Rows().index(row));
 
     std::optional<std::string> text;
+    TRowLine line = TRowLine::Title;
     if (FEditRequested) {
         FEditRequested = false;
         if (FEditMode == TEditMode::Title && info.HasTitle) {
             text = info.Title;
         } else if (FEditMode == TEditMode::FileName && pane == TPaneSide::Computer) {
-            FEditorPos = lines.NameEditor;
+            line = TRowLine::Name;
             text = info.FileName;
         }
-    } else if (lines.Title.contains(FClickPoint)) {
+    } else if (RowLineRect(rowRect, view.font(), TRowLine::Title).contains(FClickPoint)) {
         if (info.HasTitle) {
             FEditMode = TEditMode::Title;
             text = info.Title;
         }
-    } else {
-        FEditorPos = lines.NameEditor;
-        if (lines.Name.contains(FClickPoint) && pane == TPaneSide::Computer) {
-            FEditMode = TEditMode::FileName;
-            text = info.FileName;
-        }
+    } else if (RowLineRect(rowRect, view.font(), TRowLine::Name).contains(FClickPoint) &&
+               pane == TPaneSide::Computer) {
+        line = TRowLine::Name;
+        FEditMode = TEditMode::FileName;
+        text = info.FileName;
     }
     if (!text) {
         EndEdit();
         return std::nullopt;
     }
-    return TEditStart{*text, FEditorPos};
+    return TEditStart{*text, line};
 }
 
 void TfrmVantrel::lvEdited(TPaneSide pane, int row, const std::string& text)

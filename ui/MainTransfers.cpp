@@ -9,6 +9,7 @@
 #include "catalogue/Thumbnail.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
+#include "platform/ScopeExit.h"
 #include "transfer/AfterBatchText.h"
 #include "transfer/BatchChecks.h"
 #include "transfer/Deletion.h"
@@ -16,7 +17,6 @@
 #include "ui/EscapeWatcher.h"
 
 #include <QApplication>
-#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <utility>
@@ -27,19 +27,6 @@ constexpr const char* kNoSpace = "Not enough free disk space for storage.";
 constexpr const char* kDeleteQuestion = "Are you sure you want to delete the selected file from the PSP list?";
 constexpr const char* kStopHint = "Press Esc to stop";
 constexpr int kEndRetryMs = 20;
-
-// Runs `step` when the scope ends, however it ends.
-template <class Step>
-class TFinally {
-public:
-    explicit TFinally(Step step) : FStep(std::move(step)) {}
-    ~TFinally() { FStep(); }
-    TFinally(const TFinally&) = delete;
-    TFinally& operator=(const TFinally&) = delete;
-
-private:
-    Step FStep;
-};
 
 std::string TooLargeText(const TFileInfo& info, const std::string& fsType)
 {
@@ -210,7 +197,7 @@ void TfrmVantrel::RunBatch(const std::function<TBatchResult()>& body, const std:
     TBatchResult result;
     {
         BeginBatch();
-        const TFinally closingStep([this, &closing] {
+        const TScopeExit closingStep([this, &closing] {
             closing();
             EndBatch();
         });

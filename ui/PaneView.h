@@ -10,6 +10,7 @@
 // closes, so a load repaints once.
 
 #include "catalogue/PaneModel.h"
+#include "ui/RowLines.h"
 
 #include <QAbstractListModel>
 #include <QListView>
@@ -29,11 +30,11 @@ class TPaneView;
 class TRowDelegate;
 class QLineEdit;
 
-// Where an in-place editor opens: its text, and the point of the pane
-// (viewport coordinates) it is pinned to.
+// What an in-place editor opens with: its text, and the line of the row
+// it covers (after that line's label, wherever the row goes).
 struct TEditStart {
     std::string Text;
-    QPoint Position;
+    TRowLine Line;
 };
 
 // What a pane tells the window about its input; every hook may be unset.

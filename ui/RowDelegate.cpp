@@ -86,14 +86,14 @@ void lvDrawItem(QPainter& painter, const QRect& row, bool selected, const TFileI
     if (info.HasTitle) {
         painter.setPen(kTextColour);
         DrawLine(painter, metrics, layout.TextLeft, layout.TitleTop,
-                 QStringLiteral("Title: ") + QString::fromStdString(info.Title));
+                 QString::fromLatin1(kTitleLabel) + QString::fromStdString(info.Title));
     } else {
         painter.setPen(kCorruptedColour);
         DrawLine(painter, metrics, layout.TextLeft, layout.TitleTop, QString::fromLatin1(kCorruptedTitle));
         painter.setPen(kTextColour);
     }
     DrawLine(painter, metrics, layout.TextLeft, layout.NameTop,
-             QStringLiteral("Name: ") + QString::fromStdString(info.FileName));
+             QString::fromLatin1(kNameLabel) + QString::fromStdString(info.FileName));
     DrawLine(painter, metrics, layout.TextLeft, layout.DetailsTop,
              QString::fromStdString(FormatSize(info.Size) + " " + info.WriteTime));
     painter.restore();

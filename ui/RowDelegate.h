@@ -6,6 +6,7 @@
 
 #include "catalogue/Thumbnail.h"
 #include "catalogue/uClass.h"
+#include "ui/RowLines.h"
 
 #include <QStyledItemDelegate>
 #include <QColor>

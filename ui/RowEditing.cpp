@@ -7,10 +7,8 @@
 
 namespace {
 
-// Where the editor belongs, as an offset from its row's top left corner,
-// kept on the editor itself: the editor moves with its row.
-constexpr const char* kOffsetInRow = "vantrelOffsetInRow";
-constexpr const char* kSized = "vantrelSized";
+// The line of its row the editor covers, kept on the editor itself.
+constexpr const char* kEditedLine = "vantrelEditedLine";
 
 } // namespace
 
@@ -28,7 +26,7 @@ QWidget* TRowEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     editor->setFrame(false);
     editor->setFont(option.font);
     editor->setText(QString::fromStdString(start->Text));
-    editor->setProperty(kOffsetInRow, start->Position - option.rect.topLeft());
+    editor->setProperty(kEditedLine, static_cast<int>(start->Line));
     FView.FEditor = editor;
     FView.FEditIndex = index;
     return editor;
@@ -50,17 +48,13 @@ void TRowEditDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const 
 void TRowEditDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                                             const QModelIndex&) const
 {
-    // Placed after the label of its row's line, wherever the row is now;
-    // the first placing gives the size it keeps: to the row's right edge,
-    // one line of the pane's font high.
-    const QPoint place = option.rect.topLeft() + editor->property(kOffsetInRow).toPoint();
-    if (editor->size().isEmpty() || editor->property(kSized).isNull()) {
-        const int height = TextHeight(option.font) + 4;
-        editor->setGeometry(QRect(place, QSize(option.rect.right() + 1 - place.x(), height)));
-        editor->setProperty(kSized, true);
-    } else {
-        editor->move(place);
-    }
+    // After the label of its row's line, wherever the row is now, to the
+    // row's right edge, one line of the pane's font high. Qt asks again
+    // whenever the row or the view moves.
+    const auto line = static_cast<TRowLine>(editor->property(kEditedLine).toInt());
+    const QPoint place = RowValueStart(option.rect, option.font, line);
+    const int height = TextHeight(option.font) + 4;
+    editor->setGeometry(QRect(place, QSize(option.rect.right() + 1 - place.x(), height)));
 }
 
 bool TRowEditDelegate::eventFilter(QObject* watched, QEvent* event)

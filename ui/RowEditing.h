@@ -1,10 +1,10 @@
 #pragma once
 
 // The in-place editor of a pane's rows: a one-line editor over the value
-// after "Title: " or "Name: ". The pane's Editing hook decides whether it
-// opens, with what text and where; once open it stays at that place of
-// its row, moving when the row moves (the pane closes it when the row
-// leaves the view). Keys typed into it reach the pane's key hook first.
+// of a row's title or name line, after its label. The pane's Editing hook
+// decides whether it opens, with what text and over which line; it moves
+// with its row (the pane closes it when the row leaves the view). Keys
+// typed into it reach the pane's key hook first.
 
 #include "ui/RowDelegate.h"
 
