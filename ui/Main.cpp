@@ -2,6 +2,7 @@
 // settings, the idle answer and dragging the window by its background.
 
 #include "ui/Main.h"
+#include "ui/MainForm.h"
 
 #include "catalogue/PSPTitle.h"
 #include "platform/DriveWatcher.h"
@@ -33,12 +34,10 @@ bool HasNonBlank(const std::string& text)
 
 } // namespace
 
-TfrmVantrel::TfrmVantrel(std::string startFolder) : FStartFolder(std::move(startFolder))
+TfrmVantrel::TfrmVantrel(std::string startFolder)
+    : FStartFolder(std::move(startFolder)), FForm(std::make_unique<TMainForm>(*this))
 {
-    BuildControls();
-    BuildActions();
-    BuildMenus();
-    BindButtons();
+    ConnectCommands();
     BindEvents();
     BuildLockLists();
     FormCreate();
@@ -50,6 +49,11 @@ TfrmVantrel::~TfrmVantrel()
     // A window that was never closed still gives back the title library.
     if (FTitleLibraryOpen)
         PSPTitle::DestroyLibrary();
+}
+
+TPaneView& TfrmVantrel::Pane(TPaneSide which)
+{
+    return FForm->Pane(which);
 }
 
 int TfrmVantrel::QueryIdle() const
@@ -84,8 +88,8 @@ void TfrmVantrel::FormCreate()
 
     // Until the first show the drive list shows the drive of the working
     // folder; FDriveListReady is false, so nothing loads.
-    cbDriver.Rebuild();
-    cbDriver.SetDrive(WorkingFolderDrive().value_or(std::string()));
+    FForm->cbDriver.Rebuild();
+    FForm->cbDriver.SetDrive(WorkingFolderDrive().value_or(std::string()));
 
     FDriveWatcher = std::make_unique<DriveWatcher>();
     connect(FDriveWatcher.get(), &DriveWatcher::deviceArrived, this,
@@ -98,7 +102,7 @@ void TfrmVantrel::FormCreate()
     actUpdateExecute();
 
     for (std::size_t i = 0; i < kSortCommandCount; ++i)
-        FSortActions[i]->setChecked(kSortCommands[i].Key == TSortKey::skNone);
+        FForm->FSortActions[i]->setChecked(kSortCommands[i].Key == TSortKey::skNone);
 }
 
 void TfrmVantrel::FormShow()
@@ -114,18 +118,18 @@ void TfrmVantrel::FormShow()
 
     // A removable drive wins over the remembered one: the last in the list.
     std::optional<std::string> drive;
-    for (int entry = cbDriver.count() - 1; entry >= 0 && !drive; --entry) {
-        if (IsRemovableDrive(cbDriver.EntryDrive(entry)))
-            drive = cbDriver.EntryDrive(entry);
+    for (int entry = FForm->cbDriver.count() - 1; entry >= 0 && !drive; --entry) {
+        if (IsRemovableDrive(FForm->cbDriver.EntryDrive(entry)))
+            drive = FForm->cbDriver.EntryDrive(entry);
     }
     // The remembered drive only when it is in the list; an empty or
     // vanished one loads nothing and says nothing.
-    if (!drive && !FSettings.PSPDrive.empty() && cbDriver.EntryOf(FSettings.PSPDrive) >= 0)
+    if (!drive && !FSettings.PSPDrive.empty() && FForm->cbDriver.EntryOf(FSettings.PSPDrive) >= 0)
         drive = FSettings.PSPDrive;
     if (drive) {
-        cbDriver.SetDrive(*drive);
+        FForm->cbDriver.SetDrive(*drive);
         RefreshPspPane(TDriveKey{*drive, TDriveOrigin::Forced}, true);
-        edtPath.setFocus();
+        FForm->edtPath.setFocus();
     }
 
     FDriveListReady = true;
@@ -145,22 +149,22 @@ void TfrmVantrel::FormClose(TCloseAction& action)
         return;
 
     FSettings.PCDir = PathBoxText();
-    FSettings.PSPDrive = cbDriver.Drive();
+    FSettings.PSPDrive = FForm->cbDriver.Drive();
     SaveSettings();
 
     FDriveWatcher.reset();
     {
-        const TUpdateBracket bracket(lvPC);
+        const TUpdateBracket bracket(FForm->lvPC);
         ClearPane(TPaneSide::Computer);
     }
     {
-        const TUpdateBracket bracket(lvPsp);
+        const TUpdateBracket bracket(FForm->lvPsp);
         ClearPane(TPaneSide::Handheld);
     }
     FCopier.reset();
     FScanner.reset();
-    lvPC.ReleaseImages();
-    lvPsp.ReleaseImages();
+    FForm->lvPC.ReleaseImages();
+    FForm->lvPsp.ReleaseImages();
 
     PSPTitle::DestroyLibrary();
     FTitleLibraryOpen = false;
@@ -207,12 +211,12 @@ void TfrmVantrel::closeEvent(QCloseEvent* event)
 
 bool TfrmVantrel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &edtPath && event->type() == QEvent::KeyPress) {
+    if (watched == &FForm->edtPath && event->type() == QEvent::KeyPress) {
         // The path box still handles the key itself afterwards.
         edtPathKeyDown(static_cast<QKeyEvent*>(event)->key());
         return false;
     }
-    if (event->type() == QEvent::MouseButtonPress && watched != &edtPath) {
+    if (event->type() == QEvent::MouseButtonPress && watched != &FForm->edtPath) {
         FormMouseDown();
         return true;
     }
@@ -232,20 +236,20 @@ void TfrmVantrel::Turn()
 
 std::string TfrmVantrel::PathBoxText() const
 {
-    return edtPath.text().toStdString();
+    return FForm->edtPath.text().toStdString();
 }
 
 void TfrmVantrel::SetPathBoxText(const std::string& text)
 {
-    edtPath.setText(QString::fromStdString(text));
+    FForm->edtPath.setText(QString::fromStdString(text));
 }
 
 std::optional<std::string> TfrmVantrel::WorkingFolderDrive() const
 {
     const std::string folder = QDir::currentPath().toStdString();
     std::optional<std::string> best;
-    for (int entry = 0; entry < cbDriver.count(); ++entry) {
-        const std::string mountPoint = cbDriver.EntryDrive(entry);
+    for (int entry = 0; entry < FForm->cbDriver.count(); ++entry) {
+        const std::string mountPoint = FForm->cbDriver.EntryDrive(entry);
         if (platform::IsAtOrBelow(folder, mountPoint) && (!best || mountPoint.size() > best->size()))
             best = mountPoint;
     }

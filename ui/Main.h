@@ -19,26 +19,14 @@
 #include "transfer/BatchProgress.h"
 #include "transfer/Transfer.h"
 #include "ui/Dialogs.h"
-#include "ui/DriveBox.h"
 #include "ui/DriveKey.h"
 #include "ui/LoadGate.h"
 #include "ui/PaneView.h"
-#include "ui/SortCommands.h"
 
-#include <QAction>
-#include <QActionGroup>
 #include <QCursor>
 #include <QElapsedTimer>
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QStatusBar>
 #include <QWidget>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -47,6 +35,10 @@
 #include <vector>
 
 class DriveWatcher;
+struct TMainForm;
+struct TSortCommand;
+class QAction;
+class QMimeData;
 class TEscapeWatcher;
 class TEndingSignalWatcher;
 
@@ -147,7 +139,7 @@ public:
     void actAboutExecute();
 
     // What the other commands of the window work with.
-    TPaneView& Pane(TPaneSide which) { return which == TPaneSide::Computer ? lvPC : lvPsp; }
+    TPaneView& Pane(TPaneSide which);
     TCopyFile& Copier() { return *FCopier; }
     TListFiles& Scanner() { return *FScanner; }
     const QCursor& CopyDragCursor() const { return FCopyDragCursor; }
@@ -173,13 +165,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildControls();
-    void PlaceControls();
-    void SetTabOrder();
-    void StyleControls();
-    void BuildActions();
-    void BindButtons();
-    void BuildMenus();
+    void ConnectCommands();
     void BindEvents();
 
     void Turn();
@@ -272,61 +258,7 @@ private:
     std::vector<TLockable> FTransferLock;
     std::vector<TLockable> FDeleteLock;
 
-    // Controls, in creation order: a parent comes before its children.
-    QFrame pl{this};
-    QLabel imgPC{&pl};
-    QLabel RzLabel1{&pl};
-    QLineEdit edtPath{&pl};
-    QPushButton btnSelect{&pl};
-    QLabel imgPSP{&pl};
-    QLabel lbl3{&pl};
-    TDriveBox cbDriver{&pl};
-    TPaneView lvPC{this};
-    TPaneView lvPsp{this};
-    QPushButton btn1{this};
-    QPushButton RzButton1{this};
-    QPushButton RzButton7{this};
-    QPushButton RzButton2{this};
-    QPushButton RzButton3{this};
-    QPushButton RzButton4{this};
-    QPushButton RzButton5{this};
-    QPushButton btnHelp{this};
-    QPushButton RzButton6{this};
-    QStatusBar sbMain{this};
-    QProgressBar pbDealing{&sbMain};
-    QLabel spDealFileName{&sbMain};
-    QLabel spDiskSize{&sbMain};
-
-    // The command table.
-    QAction actBrowse{this};
-    QAction actMoveToPsp{this};
-    QAction actCopyToPsp{this};
-    QAction actDeletePspFile{this};
-    QAction actMoveToPc{this};
-    QAction actCopyToPc{this};
-    QAction actRefresh{this};
-    QAction actAbout{this};
-    QAction actHelp{this};
-    QAction actUpdate{this};
-    QAction actOpenFolder{this};
-    QAction actEditPCTitle{this};
-    QAction actEditPSPTitle{this};
-    QAction actModifyPcFileName{this};
-    QAction actMnMoveToPsp{this};
-    QAction actMnCopyToPsp{this};
-    QAction actMnDeletePspFile{this};
-    QAction actMnMoveToPc{this};
-    QAction actMnCopyToPc{this};
-    QActionGroup FPcSortGroup{this};
-    QActionGroup FPspSortGroup{this};
-    // The actions of kSortCommands, in its order; children of the window.
-    std::array<QAction*, kSortCommandCount> FSortActions{};
-
-    // The panes' context menus and their sort submenus.
-    QMenu pmPC{this};
-    QMenu miPCAsc{&pmPC};
-    QMenu miPCDesc{&pmPC};
-    QMenu pmPSP{this};
-    QMenu miPSPAsc{&pmPSP};
-    QMenu miPSPDesc{&pmPSP};
+    // The controls, declared last: destroyed first, while the state they
+    // call back into still exists.
+    std::unique_ptr<TMainForm> FForm;
 };

@@ -5,11 +5,12 @@
 // commands come from their table (SortCommands.h).
 
 #include "ui/Main.h"
+#include "ui/MainForm.h"
 
 namespace {
 
 struct TActionEntry {
-    QAction TfrmVantrel::*Action;
+    QAction TMainForm::*Action;
     const char* Name;
     const char* Caption;
 };
@@ -29,28 +30,28 @@ void BindButton(QPushButton& button, QAction& action)
 
 } // namespace
 
-void TfrmVantrel::BuildActions()
+void TMainForm::NameCommands()
 {
     static const TActionEntry commands[] = {
-        {&TfrmVantrel::actBrowse, "actBrowse", "..."},
-        {&TfrmVantrel::actMoveToPsp, "actMoveToPsp", "&Move ->"},
-        {&TfrmVantrel::actCopyToPsp, "actCopyToPsp", "&Copy ->"},
-        {&TfrmVantrel::actDeletePspFile, "actDeletePspFile", "&Delete"},
-        {&TfrmVantrel::actMoveToPc, "actMoveToPc", "<- M&ove"},
-        {&TfrmVantrel::actCopyToPc, "actCopyToPc", "<- Co&py"},
-        {&TfrmVantrel::actRefresh, "actRefresh", "&Refresh"},
-        {&TfrmVantrel::actAbout, "actAbout", "&About"},
-        {&TfrmVantrel::actHelp, "actHelp", "&Help"},
-        {&TfrmVantrel::actUpdate, "actUpdate", ""},
-        {&TfrmVantrel::actOpenFolder, "actOpenFolder", "&Open Folder"},
-        {&TfrmVantrel::actEditPCTitle, "actEditPCTitle", "Edit Title"},
-        {&TfrmVantrel::actEditPSPTitle, "actEditPSPTitle", "Edit Title"},
-        {&TfrmVantrel::actModifyPcFileName, "actModifyPcFileName", ""},
-        {&TfrmVantrel::actMnMoveToPsp, "actMnMoveToPsp", "&Move ->"},
-        {&TfrmVantrel::actMnCopyToPsp, "actMnCopyToPsp", "&Copy ->"},
-        {&TfrmVantrel::actMnDeletePspFile, "actMnDeletePspFile", "&Delete"},
-        {&TfrmVantrel::actMnMoveToPc, "actMnMoveToPc", "<- M&ove"},
-        {&TfrmVantrel::actMnCopyToPc, "actMnCopyToPc", "<- Co&py"},
+        {&TMainForm::actBrowse, "actBrowse", "..."},
+        {&TMainForm::actMoveToPsp, "actMoveToPsp", "&Move ->"},
+        {&TMainForm::actCopyToPsp, "actCopyToPsp", "&Copy ->"},
+        {&TMainForm::actDeletePspFile, "actDeletePspFile", "&Delete"},
+        {&TMainForm::actMoveToPc, "actMoveToPc", "<- M&ove"},
+        {&TMainForm::actCopyToPc, "actCopyToPc", "<- Co&py"},
+        {&TMainForm::actRefresh, "actRefresh", "&Refresh"},
+        {&TMainForm::actAbout, "actAbout", "&About"},
+        {&TMainForm::actHelp, "actHelp", "&Help"},
+        {&TMainForm::actUpdate, "actUpdate", ""},
+        {&TMainForm::actOpenFolder, "actOpenFolder", "&Open Folder"},
+        {&TMainForm::actEditPCTitle, "actEditPCTitle", "Edit Title"},
+        {&TMainForm::actEditPSPTitle, "actEditPSPTitle", "Edit Title"},
+        {&TMainForm::actModifyPcFileName, "actModifyPcFileName", ""},
+        {&TMainForm::actMnMoveToPsp, "actMnMoveToPsp", "&Move ->"},
+        {&TMainForm::actMnCopyToPsp, "actMnCopyToPsp", "&Copy ->"},
+        {&TMainForm::actMnDeletePspFile, "actMnDeletePspFile", "&Delete"},
+        {&TMainForm::actMnMoveToPc, "actMnMoveToPc", "<- M&ove"},
+        {&TMainForm::actMnCopyToPc, "actMnCopyToPc", "<- Co&py"},
     };
     for (const TActionEntry& entry : commands) {
         QAction& action = this->*entry.Action;
@@ -64,48 +65,52 @@ void TfrmVantrel::BuildActions()
     // time in each pane's group.
     for (std::size_t i = 0; i < kSortCommandCount; ++i) {
         const TSortCommand& command = kSortCommands[i];
-        QAction* const action = FSortActions[i] = new QAction(this);
+        QAction* const action = FSortActions[i] = new QAction(&Window);
         action->setObjectName(QString::fromLatin1(command.Name));
         action->setText(QString::fromLatin1(command.Caption));
         action->setCheckable(true);
         (command.Pane == TPaneSide::Computer ? FPcSortGroup : FPspSortGroup).addAction(action);
-        connect(action, &QAction::triggered, this, [this, &command] { RunSortCommand(command); });
     }
     FPcSortGroup.setExclusive(true);
     FPspSortGroup.setExclusive(true);
+}
 
+void TfrmVantrel::ConnectCommands()
+{
+    for (std::size_t i = 0; i < kSortCommandCount; ++i)
+        connect(FForm->FSortActions[i], &QAction::triggered, this, [this, i] { RunSortCommand(kSortCommands[i]); });
     // The transfer, deletion and editing commands.
     const std::pair<QAction*, void (TfrmVantrel::*)()> handlers[] = {
-        {&actMoveToPsp, &TfrmVantrel::actMoveToPspExecute},
-        {&actCopyToPsp, &TfrmVantrel::actCopyToPspExecute},
-        {&actMoveToPc, &TfrmVantrel::actMoveToPcExecute},
-        {&actCopyToPc, &TfrmVantrel::actCopyToPcExecute},
-        {&actDeletePspFile, &TfrmVantrel::actDeletePspFileExecute},
-        {&actEditPCTitle, &TfrmVantrel::actEditPCTitleExecute},
-        {&actEditPSPTitle, &TfrmVantrel::actEditPSPTitleExecute},
-        {&actModifyPcFileName, &TfrmVantrel::actModifyPcFileNameExecute},
+        {&FForm->actMoveToPsp, &TfrmVantrel::actMoveToPspExecute},
+        {&FForm->actCopyToPsp, &TfrmVantrel::actCopyToPspExecute},
+        {&FForm->actMoveToPc, &TfrmVantrel::actMoveToPcExecute},
+        {&FForm->actCopyToPc, &TfrmVantrel::actCopyToPcExecute},
+        {&FForm->actDeletePspFile, &TfrmVantrel::actDeletePspFileExecute},
+        {&FForm->actEditPCTitle, &TfrmVantrel::actEditPCTitleExecute},
+        {&FForm->actEditPSPTitle, &TfrmVantrel::actEditPSPTitleExecute},
+        {&FForm->actModifyPcFileName, &TfrmVantrel::actModifyPcFileNameExecute},
     };
     for (const auto& [action, handler] : handlers)
         connect(action, &QAction::triggered, this, handler);
     // The pop-up menus' twins run their command with both panes' repaints
     // held until it is done.
     const std::pair<QAction*, QAction*> twins[] = {
-        {&actMnMoveToPsp, &actMoveToPsp}, {&actMnCopyToPsp, &actCopyToPsp}, {&actMnMoveToPc, &actMoveToPc},
-        {&actMnCopyToPc, &actCopyToPc},   {&actMnDeletePspFile, &actDeletePspFile},
+        {&FForm->actMnMoveToPsp, &FForm->actMoveToPsp}, {&FForm->actMnCopyToPsp, &FForm->actCopyToPsp}, {&FForm->actMnMoveToPc, &FForm->actMoveToPc},
+        {&FForm->actMnCopyToPc, &FForm->actCopyToPc},   {&FForm->actMnDeletePspFile, &FForm->actDeletePspFile},
     };
     for (const auto& [twin, command] : twins)
         connect(twin, &QAction::triggered, this, [this, command = command] { RunMenuCommand(*command); });
 
-    connect(&actBrowse, &QAction::triggered, this, &TfrmVantrel::actBrowseExecute);
-    connect(&actRefresh, &QAction::triggered, this, &TfrmVantrel::actRefreshExecute);
-    connect(&actHelp, &QAction::triggered, this, &TfrmVantrel::actHelpExecute);
-    connect(&actOpenFolder, &QAction::triggered, this, &TfrmVantrel::actOpenFolderExecute);
-    connect(&actAbout, &QAction::triggered, this, &TfrmVantrel::actAboutExecute);
+    connect(&FForm->actBrowse, &QAction::triggered, this, &TfrmVantrel::actBrowseExecute);
+    connect(&FForm->actRefresh, &QAction::triggered, this, &TfrmVantrel::actRefreshExecute);
+    connect(&FForm->actHelp, &QAction::triggered, this, &TfrmVantrel::actHelpExecute);
+    connect(&FForm->actOpenFolder, &QAction::triggered, this, &TfrmVantrel::actOpenFolderExecute);
+    connect(&FForm->actAbout, &QAction::triggered, this, &TfrmVantrel::actAboutExecute);
     // Run as a command, the update check is one the user asked for.
-    connect(&actUpdate, &QAction::triggered, this, [this] { actUpdateExecute(&actUpdate); });
+    connect(&FForm->actUpdate, &QAction::triggered, this, [this] { actUpdateExecute(&FForm->actUpdate); });
 }
 
-void TfrmVantrel::BindButtons()
+void TMainForm::BindButtons()
 {
     const std::pair<QPushButton*, QAction*> buttons[] = {
         {&btnSelect, &actBrowse},   {&btn1, &actMoveToPsp},     {&RzButton1, &actCopyToPsp},
@@ -117,7 +122,7 @@ void TfrmVantrel::BindButtons()
         BindButton(*button, *action);
 }
 
-void TfrmVantrel::BuildMenus()
+void TMainForm::BuildMenus()
 {
     pmPC.setObjectName(QStringLiteral("pmPC"));
     pmPSP.setObjectName(QStringLiteral("pmPSP"));
@@ -154,11 +159,11 @@ void TfrmVantrel::BuildMenus()
 
 void TfrmVantrel::BindEvents()
 {
-    connect(&cbDriver, &TDriveBox::driveReported, this, &TfrmVantrel::cbDriverChange);
-    edtPath.installEventFilter(this);
+    connect(&FForm->cbDriver, &TDriveBox::driveReported, this, &TfrmVantrel::cbDriverChange);
+    FForm->edtPath.installEventFilter(this);
     // Pressing on the window's background moves the window.
     QObject* const background[] = {
-        this, &pl, &imgPC, &imgPSP, &RzLabel1, &lbl3, &sbMain, &pbDealing, &spDealFileName, &spDiskSize,
+        this, &FForm->pl, &FForm->imgPC, &FForm->imgPSP, &FForm->RzLabel1, &FForm->lbl3, &FForm->sbMain, &FForm->pbDealing, &FForm->spDealFileName, &FForm->spDiskSize,
     };
     for (QObject* control : background)
         control->installEventFilter(this);

@@ -3,6 +3,7 @@
 // desktop's file manager onto the handheld pane.
 
 #include "ui/Main.h"
+#include "ui/MainForm.h"
 
 #include "catalogue/uClass.h"
 #include "platform/FileSystem.h"
@@ -45,8 +46,8 @@ void TfrmVantrel::RunMenuCommand(QAction& command)
 {
     // Neither pane repaints its rows until the command is done; the
     // brackets end on every way out.
-    const TUpdateBracket computer(lvPC);
-    const TUpdateBracket handheld(lvPsp);
+    const TUpdateBracket computer(FForm->lvPC);
+    const TUpdateBracket handheld(FForm->lvPsp);
     command.trigger();
 }
 
@@ -61,7 +62,7 @@ bool TfrmVantrel::lvDragOver(TPaneSide sender, const TPaneView* source, const QM
         return sender == TPaneSide::Handheld && !LocalFiles(data).empty();
     }
     // A pane never takes its own rows; either pane takes the other's.
-    return (source == &lvPC || source == &lvPsp) && source != &Pane(sender);
+    return (source == &FForm->lvPC || source == &FForm->lvPsp) && source != &Pane(sender);
 }
 
 void TfrmVantrel::lvDragDrop(TPaneSide sender, const TPaneView* source, const QMimeData& data, bool copyHeld)
@@ -77,22 +78,22 @@ void TfrmVantrel::lvDragDrop(TPaneSide sender, const TPaneView* source, const QM
     }
     // The batch runs once the drag has ended, so the desktop's drag
     // protocol is not held up for its length; no new drag starts meanwhile.
-    const TPaneSide from = source == &lvPC ? TPaneSide::Computer : TPaneSide::Handheld;
+    const TPaneSide from = source == &FForm->lvPC ? TPaneSide::Computer : TPaneSide::Handheld;
     const bool copies = copyHeld || CopyDragMark(from) == 1;
-    lvPC.SetDragAllowed(false);
-    lvPsp.SetDragAllowed(false);
+    FForm->lvPC.SetDragAllowed(false);
+    FForm->lvPsp.SetDragAllowed(false);
     QMetaObject::invokeMethod(
         this,
         [this, from, copies] {
             const TScopeExit restore([this, from] {
                 FCopyDragMark[static_cast<int>(from)] = 0;
-                lvPsp.SetDragAllowed(true);
-                lvPC.SetDragAllowed(true);
+                FForm->lvPsp.SetDragAllowed(true);
+                FForm->lvPC.SetDragAllowed(true);
             });
             if (from == TPaneSide::Computer)
-                RunMenuCommand(copies ? actMnCopyToPsp : actMnMoveToPsp);
+                RunMenuCommand(copies ? FForm->actMnCopyToPsp : FForm->actMnMoveToPsp);
             else
-                RunMenuCommand(copies ? actMnCopyToPc : actMnMoveToPc);
+                RunMenuCommand(copies ? FForm->actMnCopyToPc : FForm->actMnMoveToPc);
         },
         Qt::QueuedConnection);
 }
@@ -101,7 +102,7 @@ void TfrmVantrel::CopyDroppedFiles(const std::vector<std::string>& files)
 {
     // Dropped files travel as "&Copy ->" takes computer rows, and only
     // while that command is enabled (not during another batch).
-    if (!actCopyToPsp.isEnabled())
+    if (!FForm->actCopyToPsp.isEnabled())
         return;
     std::vector<std::string> skipped;
     TBatchSnapshot dropped;
@@ -115,8 +116,8 @@ void TfrmVantrel::CopyDroppedFiles(const std::vector<std::string>& files)
             skipped.push_back(file);
     }
     if (!dropped.Items.empty()) {
-        const TUpdateBracket computer(lvPC);
-        const TUpdateBracket handheld(lvPsp);
+        const TUpdateBracket computer(FForm->lvPC);
+        const TUpdateBracket handheld(FForm->lvPsp);
         SendToPsp(TTransferKind::Copy, [&dropped] { return dropped; });
     }
     if (!skipped.empty())

@@ -3,6 +3,7 @@
 // dialog, Enter in the path box, and the space display.
 
 #include "ui/Main.h"
+#include "ui/MainForm.h"
 
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
@@ -28,7 +29,7 @@ void TfrmVantrel::cbDriverChange()
 {
     if (!FDriveListReady || FLoads.Defer(TLoadRequest::DriveList))
         return;
-    RefreshPspPane(TDriveKey{cbDriver.Drive(), TDriveOrigin::DriveList}, false);
+    RefreshPspPane(TDriveKey{FForm->cbDriver.Drive(), TDriveOrigin::DriveList}, false);
 }
 
 void TfrmVantrel::DriveChangeHandler(TDeviceEvent event)
@@ -51,13 +52,13 @@ void TfrmVantrel::DriveChangeHandler(TDeviceEvent event)
         // The program's own rebuild must not load; every removable drive
         // is offered, the last of the list first, until one is taken.
         const QScopedValueRollback notReady(FDriveListReady, false);
-        cbDriver.Rebuild();
-        for (int entry = cbDriver.count() - 1; entry >= 0; --entry) {
-            const std::string drive = cbDriver.EntryDrive(entry);
+        FForm->cbDriver.Rebuild();
+        for (int entry = FForm->cbDriver.count() - 1; entry >= 0; --entry) {
+            const std::string drive = FForm->cbDriver.EntryDrive(entry);
             if (!IsRemovableDrive(drive))
                 continue;
             if (AskToConnect() == TMessageButton::Yes) {
-                cbDriver.SetDrive(drive);
+                FForm->cbDriver.SetDrive(drive);
                 RefreshPspPane(TDriveKey{drive, TDriveOrigin::Forced}, true);
                 break;
             }
@@ -68,7 +69,7 @@ void TfrmVantrel::DriveChangeHandler(TDeviceEvent event)
         // The rebuild's change report reloads the selected drive unless
         // the drive list itself loaded it last.
         ClearPane(TPaneSide::Handheld);
-        cbDriver.Rebuild();
+        FForm->cbDriver.Rebuild();
         break;
     }
 }
@@ -85,16 +86,16 @@ void TfrmVantrel::actRefreshExecute()
         if (platform::IsDirectory(folder)) {
             // The computer pane repaints only once the handheld pane is
             // refreshed as well.
-            computerBracket.emplace(lvPC);
+            computerBracket.emplace(FForm->lvPC);
             LoadPcFolder(folder);
         }
         {
             const QScopedValueRollback notReady(FDriveListReady, false);
-            cbDriver.Rebuild();
+            FForm->cbDriver.Rebuild();
         }
-        RefreshPspPane(TDriveKey{cbDriver.Drive(), TDriveOrigin::Forced}, true);
+        RefreshPspPane(TDriveKey{FForm->cbDriver.Drive(), TDriveOrigin::Forced}, true);
     }
-    spDealFileName.setText(QStringLiteral("Ready"));
+    FForm->spDealFileName.setText(QStringLiteral("Ready"));
 }
 
 void TfrmVantrel::actBrowseExecute()
@@ -116,7 +117,7 @@ void TfrmVantrel::actBrowseExecute()
         const TWaitCursor wait;
         LoadPcFolder(*chosen);
     }
-    lvPC.FocusFirstRow();
+    FForm->lvPC.FocusFirstRow();
 }
 
 void TfrmVantrel::edtPathKeyDown(int key)
@@ -135,30 +136,30 @@ void TfrmVantrel::edtPathKeyDown(int key)
         const TWaitCursor wait;
         LoadPcFolder(PathBoxText());
     }
-    lvPC.FocusFirstRow();
+    FForm->lvPC.FocusFirstRow();
 }
 
 void TfrmVantrel::ShowDiskSpace()
 {
     FFreeBytes = 0;
     FTotalBytes = 0;
-    const std::string drive = cbDriver.Drive();
+    const std::string drive = FForm->cbDriver.Drive();
     const DiskSpace space = drive.empty() ? DiskSpace{} : QueryDiskSpace(drive);
     FTotalBytes = space.totalBytes;
     FFreeBytes = space.freeBytes;
     UpdateSpaceWarning();
     if (!(FTotalBytes > 0)) {
-        if (lvPsp.Pane().RowCount() > 0)
+        if (FForm->lvPsp.Pane().RowCount() > 0)
             ClearPane(TPaneSide::Handheld);
-        spDiskSize.setText(QString::fromLatin1(kDeviceNotAvailable));
+        FForm->spDiskSize.setText(QString::fromLatin1(kDeviceNotAvailable));
         return;
     }
-    spDiskSize.setText(QString::fromStdString(FormatDiskSpace(FFreeBytes, FTotalBytes)));
+    FForm->spDiskSize.setText(QString::fromStdString(FormatDiskSpace(FFreeBytes, FTotalBytes)));
 }
 
 void TfrmVantrel::UpdateSpaceWarning()
 {
-    const TPaneModel& computer = lvPC.Pane();
+    const TPaneModel& computer = FForm->lvPC.Pane();
     const int selected = computer.SelectedCount();
     double bytes = 0;
     for (int row = 0, added = 0; row < computer.RowCount() && added < selected; ++row) {
@@ -168,10 +169,10 @@ void TfrmVantrel::UpdateSpaceWarning()
         bytes += info.Size + static_cast<double>(info.ThumbSize);
         ++added;
     }
-    QPalette palette = spDiskSize.palette();
+    QPalette palette = FForm->spDiskSize.palette();
     palette.setColor(QPalette::WindowText,
                      SpaceWarning(selected, bytes, FFreeBytes, FTotalBytes) ? kSpaceShort : kSpaceFits);
-    spDiskSize.setPalette(palette);
+    FForm->spDiskSize.setPalette(palette);
 }
 
 TMessageButton TfrmVantrel::AskToConnect()

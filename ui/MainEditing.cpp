@@ -3,6 +3,7 @@
 // commits that store a title in the video or rename its files.
 
 #include "ui/Main.h"
+#include "ui/MainForm.h"
 
 #include "catalogue/PSPTitle.h"
 #include "catalogue/VideoRename.h"
@@ -56,7 +57,7 @@ void TfrmVantrel::StartEdit(TPaneSide pane, TEditMode mode)
 
 bool TfrmVantrel::EditorOpen() const
 {
-    return lvPC.Editor() != nullptr || lvPsp.Editor() != nullptr;
+    return FForm->lvPC.Editor() != nullptr || FForm->lvPsp.Editor() != nullptr;
 }
 
 void TfrmVantrel::EndEdit()
@@ -160,7 +161,7 @@ void TfrmVantrel::CommitTitle(TPaneSide pane, int row, const std::string& text)
 
 void TfrmVantrel::CommitFileName(int row, const std::string& text)
 {
-    TFileInfo& info = lvPC.RecordForEdit(row);
+    TFileInfo& info = FForm->lvPC.RecordForEdit(row);
     const std::string thumbnail = info.ThumbPath;
     switch (RenameVideo(info, text)) {
     case TRenameOutcome::Renamed:
@@ -176,5 +177,5 @@ void TfrmVantrel::CommitFileName(int row, const std::string& text)
         ShowMessage(SplitRenameText(info.FullPath, thumbnail), TMessageKind::Error);
         break;
     }
-    lvPC.RowChanged(row);
+    FForm->lvPC.RowChanged(row);
 }

@@ -2,6 +2,7 @@
 // the two panes, and the computer pane's selection hook.
 
 #include "ui/Main.h"
+#include "ui/MainForm.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -57,7 +58,7 @@ void TfrmVantrel::BindPaneHooks()
         Pane(side).SetCopyCursor(FCopyDragCursor);
     }
     // A new selection of computer videos may or may not fit the handheld.
-    connect(lvPC.selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { UpdateSpaceWarning(); });
+    connect(FForm->lvPC.selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { UpdateSpaceWarning(); });
 }
 
 void TfrmVantrel::lvKeyDown(TPaneSide pane, const QKeyEvent& key)
@@ -69,15 +70,15 @@ void TfrmVantrel::lvKeyDown(TPaneSide pane, const QKeyEvent& key)
         TKeyPane Pane;
         int Key;
         bool NeedsCtrl;
-        QAction TfrmVantrel::*Command;
+        QAction TMainForm::*Command;
         void (*Select)(TPaneView& pane);
         bool OffWhileEditing;
     };
     static const TKeyBinding table[] = {
-        {TKeyPane::Handheld, Qt::Key_Delete, false, &TfrmVantrel::actMnDeletePspFile, nullptr, true},
-        {TKeyPane::Handheld, Qt::Key_F2, false, &TfrmVantrel::actEditPSPTitle, nullptr, false},
-        {TKeyPane::Computer, Qt::Key_F2, false, &TfrmVantrel::actEditPCTitle, nullptr, false},
-        {TKeyPane::Computer, Qt::Key_F3, false, &TfrmVantrel::actModifyPcFileName, nullptr, false},
+        {TKeyPane::Handheld, Qt::Key_Delete, false, &TMainForm::actMnDeletePspFile, nullptr, true},
+        {TKeyPane::Handheld, Qt::Key_F2, false, &TMainForm::actEditPSPTitle, nullptr, false},
+        {TKeyPane::Computer, Qt::Key_F2, false, &TMainForm::actEditPCTitle, nullptr, false},
+        {TKeyPane::Computer, Qt::Key_F3, false, &TMainForm::actModifyPcFileName, nullptr, false},
         {TKeyPane::Both, Qt::Key_A, true, nullptr, SelectAll, false},
         {TKeyPane::Both, Qt::Key_Up, true, nullptr, SelectFirst, false},
         {TKeyPane::Both, Qt::Key_Down, true, nullptr, SelectLast, false},
@@ -89,7 +90,7 @@ void TfrmVantrel::lvKeyDown(TPaneSide pane, const QKeyEvent& key)
         if (binding.OffWhileEditing && EditorOpen())
             continue;
         if (binding.Command != nullptr)
-            (this->*binding.Command).trigger();
+            ((*FForm).*binding.Command).trigger();
         else
             binding.Select(Pane(pane));
     }
@@ -121,13 +122,13 @@ void TfrmVantrel::lvEndDrag(TPaneSide pane)
 {
     FCopyDragMark[static_cast<int>(pane)] = 0;
     if (pane == TPaneSide::Handheld)
-        lvPsp.viewport()->update();
+        FForm->lvPsp.viewport()->update();
 }
 
 void TfrmVantrel::lvItemContextMenu(TPaneSide pane, int focusedRow)
 {
     if (focusedRow < 0 || FBusy)
         return;
-    QMenu& menu = pane == TPaneSide::Computer ? pmPC : pmPSP;
+    QMenu& menu = pane == TPaneSide::Computer ? FForm->pmPC : FForm->pmPSP;
     menu.popup(QCursor::pos());
 }

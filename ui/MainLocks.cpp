@@ -3,6 +3,7 @@
 // controls and commands it switches, in the order they are switched.
 
 #include "ui/Main.h"
+#include "ui/MainForm.h"
 
 #include <QPalette>
 
@@ -16,18 +17,18 @@ const QColor kDriveBoxLocked{128, 128, 128};
 void TfrmVantrel::BuildLockLists()
 {
     FTransferLock = {
-        &lvPC, &edtPath, &actBrowse, &actMoveToPsp, &actMnMoveToPsp, &actCopyToPsp, &actMnCopyToPsp,
-        &actEditPCTitle, &actOpenFolder, &miPCAsc, &miPCDesc,
+        &FForm->lvPC, &FForm->edtPath, &FForm->actBrowse, &FForm->actMoveToPsp, &FForm->actMnMoveToPsp, &FForm->actCopyToPsp, &FForm->actMnCopyToPsp,
+        &FForm->actEditPCTitle, &FForm->actOpenFolder, &FForm->miPCAsc, &FForm->miPCDesc,
         TPaneSide::Computer,
-        &miPSPAsc, &miPSPDesc,
+        &FForm->miPSPAsc, &FForm->miPSPDesc,
         TPaneSide::Handheld,
-        &lvPsp, &cbDriver, &actMoveToPc, &actMnMoveToPc, &actCopyToPc, &actMnCopyToPc,
-        &actDeletePspFile, &actMnDeletePspFile, &actEditPSPTitle, &actRefresh,
+        &FForm->lvPsp, &FForm->cbDriver, &FForm->actMoveToPc, &FForm->actMnMoveToPc, &FForm->actCopyToPc, &FForm->actMnCopyToPc,
+        &FForm->actDeletePspFile, &FForm->actMnDeletePspFile, &FForm->actEditPSPTitle, &FForm->actRefresh,
     };
     FDeleteLock = {
-        &cbDriver, &lvPsp, &actMoveToPsp, &actMnMoveToPsp, &actCopyToPsp, &actMnCopyToPsp,
-        &actMoveToPc, &actMnMoveToPc, &actCopyToPc, &actMnCopyToPc, &actMnDeletePspFile,
-        &actRefresh, &actEditPCTitle, &actEditPSPTitle, &miPSPAsc, &miPSPDesc,
+        &FForm->cbDriver, &FForm->lvPsp, &FForm->actMoveToPsp, &FForm->actMnMoveToPsp, &FForm->actCopyToPsp, &FForm->actMnCopyToPsp,
+        &FForm->actMoveToPc, &FForm->actMnMoveToPc, &FForm->actCopyToPc, &FForm->actMnCopyToPc, &FForm->actMnDeletePspFile,
+        &FForm->actRefresh, &FForm->actEditPCTitle, &FForm->actEditPSPTitle, &FForm->miPSPAsc, &FForm->miPSPDesc,
         TPaneSide::Handheld,
     };
 }
@@ -37,7 +38,7 @@ void TfrmVantrel::SwitchLock(const std::vector<TLockable>& controls, bool Value)
     const auto switchSorts = [this, Value](TPaneSide pane) {
         for (std::size_t i = 0; i < kSortCommandCount; ++i) {
             if (kSortCommands[i].Pane == pane)
-                FSortActions[i]->setEnabled(Value);
+                FForm->FSortActions[i]->setEnabled(Value);
         }
     };
     for (const TLockable& control : controls) {
@@ -52,8 +53,8 @@ void TfrmVantrel::SwitchLock(const std::vector<TLockable>& controls, bool Value)
     // Restyling the drive box must not read as a pick of a drive.
     FDriveListReady = false;
     if (Value) {
-        pbDealing.setValue(0);
-        spDealFileName.setText(QStringLiteral("Ready"));
+        FForm->pbDealing.setValue(0);
+        FForm->spDealFileName.setText(QStringLiteral("Ready"));
     }
     ShowDriveBoxLocked(!Value);
     FDriveListReady = true;
@@ -71,9 +72,9 @@ void TfrmVantrel::EnableDeleteControls(bool Value)
 
 void TfrmVantrel::ShowDriveBoxLocked(bool locked)
 {
-    QPalette palette = cbDriver.palette();
+    QPalette palette = FForm->cbDriver.palette();
     const QColor& colour = locked ? kDriveBoxLocked : kDriveBoxIdle;
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
         palette.setColor(group, QPalette::ButtonText, colour);
-    cbDriver.setPalette(palette);
+    FForm->cbDriver.setPalette(palette);
 }

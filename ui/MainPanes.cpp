@@ -2,6 +2,7 @@
 // computer folder and of the handheld's video folder.
 
 #include "ui/Main.h"
+#include "ui/MainForm.h"
 
 #include "catalogue/Thumbnail.h"
 #include "platform/Drives.h"
@@ -35,7 +36,7 @@ void TfrmVantrel::ClearPane(TPaneSide which)
 
 void TfrmVantrel::LoadPspPane()
 {
-    const std::string drive = cbDriver.Drive();
+    const std::string drive = FForm->cbDriver.Drive();
     if (!IsRemovableDrive(platform::WithTrailingSlash(drive))) {
         const TLoadGate::TYield notice(FLoads);
         ShowMessage(kNotHandheld, TMessageKind::Information);
@@ -46,7 +47,7 @@ void TfrmVantrel::LoadPspPane()
         FHighestVideoNumber = 0;
         return;
     }
-    const TUpdateBracket bracket(lvPsp);
+    const TUpdateBracket bracket(FForm->lvPsp);
     ScanInto(TPaneSide::Handheld, THandheldFolder::OnDrive(drive).Path(), FHighestVideoNumber, true);
 }
 
@@ -57,13 +58,13 @@ bool TfrmVantrel::RefreshPspPane(const TDriveKey& key, bool force)
     {
         const TLoadGate::TLoad load(FLoads);
         const TWaitCursor wait;
-        const TUpdateBracket bracket(lvPsp);
+        const TUpdateBracket bracket(FForm->lvPsp);
         ClearPane(TPaneSide::Handheld);
         LoadPspPane();
         FLoadedDrive = key;
         ShowDiskSpace();
     }
-    lvPsp.FocusFirstRow();
+    FForm->lvPsp.FocusFirstRow();
     ReportReady("handheld pane loaded");
     return true;
 }
@@ -71,7 +72,7 @@ bool TfrmVantrel::RefreshPspPane(const TDriveKey& key, bool force)
 void TfrmVantrel::LoadPcFolder(const std::string& folder)
 {
     const TLoadGate::TLoad load(FLoads);
-    const TUpdateBracket bracket(lvPC);
+    const TUpdateBracket bracket(FForm->lvPC);
     ClearPane(TPaneSide::Computer);
     int scratch = 0;
     ScanInto(TPaneSide::Computer, folder, scratch, false);

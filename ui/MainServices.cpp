@@ -3,6 +3,7 @@
 // about box.
 
 #include "ui/Main.h"
+#include "ui/MainForm.h"
 
 #include "platform/Executable.h"
 #include "platform/FileSystem.h"
@@ -35,7 +36,7 @@ void TfrmVantrel::actHelpExecute()
 void TfrmVantrel::actOpenFolderExecute()
 {
     // The first selected computer video, shown selected in its folder.
-    const TPaneModel& pane = lvPC.Pane();
+    const TPaneModel& pane = FForm->lvPC.Pane();
     for (int row = 0; row < pane.RowCount(); ++row) {
         if (pane.Row(row).Selected) {
             ShowInFileManager(pane.RecordAt(row).FullPath, this);

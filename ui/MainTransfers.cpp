@@ -4,6 +4,7 @@
 // returns the window to idle on every way out.
 
 #include "ui/Main.h"
+#include "ui/MainForm.h"
 
 #include "catalogue/HandheldFolder.h"
 #include "catalogue/Thumbnail.h"
@@ -76,9 +77,9 @@ bool TfrmVantrel::BatchRefused() const
 
 void TfrmVantrel::TransferToPsp(TTransferKind kind)
 {
-    if (BatchRefused() || lvPC.Pane().SelectedCount() == 0)
+    if (BatchRefused() || FForm->lvPC.Pane().SelectedCount() == 0)
         return;
-    SendToPsp(kind, [this] { return TakeSnapshot(lvPC.Pane()); });
+    SendToPsp(kind, [this] { return TakeSnapshot(FForm->lvPC.Pane()); });
 }
 
 void TfrmVantrel::SendToPsp(TTransferKind kind, const std::function<TBatchSnapshot()>& takeSnapshot)
@@ -94,13 +95,13 @@ void TfrmVantrel::SendToPsp(TTransferKind kind, const std::function<TBatchSnapsh
     const std::string folder = PspVideoFolder();
     if (!PassesChecks(CheckBatch(snapshot, folder, FFreeBytes)))
         return;
-    const TTransferRequest request{TTransferWay::ToHandheld, kind, folder, &FHighestVideoNumber, cbDriver.Drive(), {}};
+    const TTransferRequest request{TTransferWay::ToHandheld, kind, folder, &FHighestVideoNumber, FForm->cbDriver.Drive(), {}};
     RunTransferBatch(request, snapshot, TPaneSide::Computer, TPaneSide::Handheld);
 }
 
 void TfrmVantrel::TransferToPc(TTransferKind kind)
 {
-    if (BatchRefused() || lvPsp.Pane().SelectedCount() == 0)
+    if (BatchRefused() || FForm->lvPsp.Pane().SelectedCount() == 0)
         return;
     const std::string boxText = PathBoxText();
     if (!platform::IsDirectory(boxText))
@@ -110,7 +111,7 @@ void TfrmVantrel::TransferToPc(TTransferKind kind)
         ClearPane(TPaneSide::Handheld);
         return;
     }
-    const TBatchSnapshot snapshot = TakeSnapshot(lvPsp.Pane());
+    const TBatchSnapshot snapshot = TakeSnapshot(FForm->lvPsp.Pane());
     const std::string folder = platform::WithTrailingSlash(boxText);
     // The free space of the file system that holds the folder itself.
     if (!PassesChecks(CheckBatch(snapshot, folder, QueryFolderSpace(boxText).freeBytes)))
@@ -118,7 +119,7 @@ void TfrmVantrel::TransferToPc(TTransferKind kind)
     // A copy shows the folder as it is used, with its trailing '/'.
     if (kind == TTransferKind::Copy)
         SetPathBoxText(folder);
-    const TTransferRequest request{TTransferWay::ToComputer, kind, folder, nullptr, {}, cbDriver.Drive()};
+    const TTransferRequest request{TTransferWay::ToComputer, kind, folder, nullptr, {}, FForm->cbDriver.Drive()};
     RunTransferBatch(request, snapshot, TPaneSide::Handheld, TPaneSide::Computer);
 }
 
@@ -129,8 +130,8 @@ void TfrmVantrel::RunTransferBatch(const TTransferRequest& request, const TBatch
     FBatch.Start(snapshot.NeededBytes, static_cast<int>(snapshot.Items.size()));
     // The panes stay usable (scrolling, selecting) while the commands are
     // locked; the batch works from its snapshot.
-    lvPC.setEnabled(true);
-    lvPsp.setEnabled(true);
+    FForm->lvPC.setEnabled(true);
+    FForm->lvPsp.setEnabled(true);
 
     RunBatch(
         [&] {
@@ -151,7 +152,7 @@ void TfrmVantrel::RunTransferBatch(const TTransferRequest& request, const TBatch
 
 void TfrmVantrel::actDeletePspFileExecute()
 {
-    const TPaneModel& handheld = lvPsp.Pane();
+    const TPaneModel& handheld = FForm->lvPsp.Pane();
     if (BatchRefused() || handheld.SelectedCount() == 0)
         return;
     if (ShowMessage(kDeleteQuestion, TMessageKind::Question) != TMessageButton::Yes)
@@ -170,7 +171,7 @@ void TfrmVantrel::actDeletePspFileExecute()
     EnableDeleteControls(false);
     FBatch.Start(count, count);
     const TBatchSnapshot snapshot = TakeSnapshot(handheld);
-    lvPsp.setEnabled(true);
+    FForm->lvPsp.setEnabled(true);
 
     RunBatch(
         [&] {
@@ -178,17 +179,17 @@ void TfrmVantrel::actDeletePspFileExecute()
             static_cast<TBatchHooks&>(hooks) = WindowBatchHooks();
             hooks.Turn = [this] { Turn(); };
             hooks.Deleted = [this](const TBatchItem& item) { RemoveRow(TPaneSide::Handheld, item.Row); };
-            return RunDeletion(snapshot, FBatch, hooks, cbDriver.Drive());
+            return RunDeletion(snapshot, FBatch, hooks, FForm->cbDriver.Drive());
         },
         [this, anchor] {
             ShowDiskSpace();
             EnableDeleteControls(true);
-            lvPsp.setFocus();
-            const int rows = lvPsp.Pane().RowCount();
+            FForm->lvPsp.setFocus();
+            const int rows = FForm->lvPsp.Pane().RowCount();
             if (anchor >= 0 && anchor < rows)
-                lvPsp.SelectRow(anchor);
+                FForm->lvPsp.SelectRow(anchor);
             else if (rows > 0)
-                lvPsp.SelectRow(0);
+                FForm->lvPsp.SelectRow(0);
         });
 }
 
@@ -203,7 +204,7 @@ void TfrmVantrel::RunBatch(const std::function<TBatchResult()>& body, const std:
         });
         result = body();
         if (result.Outcome != TBatchOutcome::Done)
-            spDealFileName.setText(QStringLiteral("Fail"));
+            FForm->spDealFileName.setText(QStringLiteral("Fail"));
     }
     if (const std::string told = AfterBatchText(result); !told.empty())
         ShowMessage(told, TMessageKind::Error);
@@ -219,21 +220,21 @@ void TfrmVantrel::BeginBatch()
     FBusy = true;
     FBatchRunning = true;
     FStopRequested = false;
-    FBatchDrive = cbDriver.Drive();
+    FBatchDrive = FForm->cbDriver.Drive();
     FEscapeWatcher = std::make_unique<TEscapeWatcher>(*this, [this] { StopBatch(); });
     // A drag started now would hold the event loop, and the batch with it,
     // until the button is released.
-    lvPC.SetDragAllowed(false);
-    lvPsp.SetDragAllowed(false);
-    pbDealing.setToolTip(QString::fromLatin1(kStopHint));
+    FForm->lvPC.SetDragAllowed(false);
+    FForm->lvPsp.SetDragAllowed(false);
+    FForm->pbDealing.setToolTip(QString::fromLatin1(kStopHint));
 }
 
 void TfrmVantrel::EndBatch()
 {
-    pbDealing.setToolTip(QString());
+    FForm->pbDealing.setToolTip(QString());
     FEscapeWatcher.reset();
-    lvPC.SetDragAllowed(true);
-    lvPsp.SetDragAllowed(true);
+    FForm->lvPC.SetDragAllowed(true);
+    FForm->lvPsp.SetDragAllowed(true);
     FBatchRunning = false;
     FBusy = FBusyBeforeBatch;
 }
@@ -288,20 +289,20 @@ void TfrmVantrel::ReplayDeviceEvents()
 void TfrmVantrel::CopyProgress(double Count, const std::string& FileName)
 {
     if (FBatch.Report(Count, FileName))
-        spDealFileName.setText(QString::fromStdString(FBatch.StatusText()));
-    pbDealing.setValue(FBatch.Percent());
+        FForm->spDealFileName.setText(QString::fromStdString(FBatch.StatusText()));
+    FForm->pbDealing.setValue(FBatch.Percent());
 }
 
 void TfrmVantrel::ResetProgress()
 {
     FBatch.Reset();
-    pbDealing.setValue(0);
+    FForm->pbDealing.setValue(0);
     ShowDiskSpace();
 }
 
 std::string TfrmVantrel::PspVideoFolder() const
 {
-    return THandheldFolder::OnDrive(cbDriver.Drive()).Path();
+    return THandheldFolder::OnDrive(FForm->cbDriver.Drive()).Path();
 }
 
 void TfrmVantrel::AddRow(TPaneSide pane, const TFileInfo& info)

@@ -7,6 +7,7 @@
 
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
+#include "ui/MainForm.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The window's controls: names, texts, places, tab order and look.
 
-#include "ui/Main.h"
+#include "ui/MainForm.h"
 
 #include "ui/Look.h"
 
@@ -15,15 +15,23 @@ constexpr int kButtonHeight = 25;
 
 } // namespace
 
-void TfrmVantrel::BuildControls()
+TMainForm::TMainForm(QWidget& window) : Window(window)
 {
-    setObjectName(QStringLiteral("frmVantrel"));
-    setWindowTitle(QStringLiteral("Tolvane Vantrel"));
+    BuildControls();
+    NameCommands();
+    BuildMenus();
+    BindButtons();
+}
+
+void TMainForm::BuildControls()
+{
+    Window.setObjectName(QStringLiteral("frmVantrel"));
+    Window.setWindowTitle(QStringLiteral("Tolvane Vantrel"));
     // Fixed size, system menu and minimise box, no maximise box.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+    Window.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(kClientWidth, kClientHeight);
-    setFont(WindowFont());
+    Window.setFixedSize(kClientWidth, kClientHeight);
+    Window.setFont(WindowFont());
 
     const std::pair<QObject*, const char*> names[] = {
         {&pl, "pl"},
@@ -58,10 +66,10 @@ void TfrmVantrel::BuildControls()
     SetTabOrder();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+        Window.move(screen->availableGeometry().center() - Window.rect().center());
 }
 
-void TfrmVantrel::PlaceControls()
+void TMainForm::PlaceControls()
 {
     pl.setGeometry(0, 0, kClientWidth, 68);
     imgPC.setGeometry(4, 9, 48, 48);
@@ -93,9 +101,9 @@ void TfrmVantrel::PlaceControls()
     sbMain.addPermanentWidget(&spDiskSize);
 }
 
-void TfrmVantrel::StyleControls()
+void TMainForm::StyleControls()
 {
-    setStyleSheet(WindowStyleSheet());
+    Window.setStyleSheet(WindowStyleSheet());
 
     ShowPicture(imgPC, QStringLiteral(":/pictures/pc.png"));
     ShowPicture(imgPSP, QStringLiteral(":/pictures/psp.png"));
@@ -113,7 +121,7 @@ void TfrmVantrel::StyleControls()
     sbMain.setFocusPolicy(Qt::NoFocus);
 }
 
-void TfrmVantrel::SetTabOrder()
+void TMainForm::SetTabOrder()
 {
     // The top panel first (browse button, path box, drive list), then the
     // panes and the buttons from top to bottom.
