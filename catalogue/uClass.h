@@ -84,7 +84,8 @@ struct TCopyResult {
     bool Ok() const { return Status == TCopyStatus::Done; }
 };
 
-// Copies one file in 100-byte chunks, reporting every chunk.
+// Copies one file, reporting its progress in 100-byte chunks (the bytes
+// themselves move in large blocks).
 class TCopyFile {
 public:
     // After every written chunk: its byte count (1..100), the source path.

@@ -63,7 +63,7 @@ int TfrmVantrel::QueryIdle() const
 
 void TfrmVantrel::FormCreate()
 {
-    FDriveListReady = false;
+    FDrives.ListReady = false;
     FBusy = false;
 
     FCopier = std::make_unique<TCopyFile>();
@@ -87,14 +87,14 @@ void TfrmVantrel::FormCreate()
     FCopyDragCursor = LoadCopyDragCursor();
 
     // Until the first show the drive list shows the drive of the working
-    // folder; FDriveListReady is false, so nothing loads.
+    // folder; FDrives.ListReady is false, so nothing loads.
     FForm->cbDriver.Rebuild();
     FForm->cbDriver.SetDrive(WorkingFolderDrive().value_or(std::string()));
 
-    FDriveWatcher = std::make_unique<DriveWatcher>();
-    connect(FDriveWatcher.get(), &DriveWatcher::deviceArrived, this,
+    FDrives.Watcher = std::make_unique<DriveWatcher>();
+    connect(FDrives.Watcher.get(), &DriveWatcher::deviceArrived, this,
             [this] { DriveChangeHandler(TDeviceEvent::Arrival); });
-    connect(FDriveWatcher.get(), &DriveWatcher::deviceRemoved, this,
+    connect(FDrives.Watcher.get(), &DriveWatcher::deviceRemoved, this,
             [this] { DriveChangeHandler(TDeviceEvent::RemoveComplete); });
 
     SetPathBoxText(HasNonBlank(FStartFolder) ? FStartFolder : FSettings.PCDir);
@@ -132,7 +132,7 @@ void TfrmVantrel::FormShow()
         FForm->edtPath.setFocus();
     }
 
-    FDriveListReady = true;
+    FDrives.ListReady = true;
     ReportReady("panes filled");
 }
 
@@ -152,7 +152,7 @@ void TfrmVantrel::FormClose(TCloseAction& action)
     FSettings.PSPDrive = FForm->cbDriver.Drive();
     SaveSettings();
 
-    FDriveWatcher.reset();
+    FDrives.Watcher.reset();
     {
         const TUpdateBracket bracket(FForm->lvPC);
         ClearPane(TPaneSide::Computer);
@@ -258,7 +258,8 @@ std::optional<std::string> TfrmVantrel::WorkingFolderDrive() const
 
 void TfrmVantrel::ReportReady(const char* what) const
 {
-    // For the start-up benchmark and the desktop test: silent unless asked.
+    // For the benchmarks, the desktop test, the screenshot and the tests
+    // that start the program: silent unless asked.
     if (qEnvironmentVariableIsSet("VANTREL_REPORT_READY"))
         std::fprintf(stderr, "vantrel: %s\n", what);
 }

@@ -5,21 +5,27 @@
 // the drive list above and the status bar below. It holds the program's
 // state and runs every command on the GUI thread.
 //
-// The window is split by concern over several files: Main.cpp (creation,
-// first show, close, settings, idle answer, dragging by the background),
-// MainLayout.cpp (controls and their places), MainActions.cpp (the command
-// table and the context menus), MainPanes.cpp (pane loads), MainDrives.cpp
-// (drive list, device events, refresh, browse, path box, space display)
-// and MainSorting.cpp (the sort commands); MainServices.cpp (update check,
-// help, open folder, about box).
+// What the window shows is its form (MainForm.h: controls, commands,
+// menus); what it keeps is grouped by concern: the drives (DriveState.h),
+// the running batch (BatchState.h), the in-place edit (EditState.h). Its
+// work is split over files by concern: Main.cpp (creation, first show,
+// close, settings, dragging by the background), MainActions.cpp (command
+// handlers and event bindings), MainPanes.cpp (pane loads), MainDrives.cpp
+// (drive list, device events, refresh, browse, path box, space display),
+// MainSorting.cpp, MainTransfers.cpp (transfers, deletion, the batch
+// machinery), MainLocks.cpp (what a batch locks), MainEditing.cpp,
+// MainInput.cpp (keys, mouse, wheel, menus), MainDragDrop.cpp and
+// MainServices.cpp (update check, help, open folder, about box).
 
 #include "catalogue/PaneModel.h"
 #include "catalogue/Sorting.h"
 #include "catalogue/uClass.h"
-#include "transfer/BatchProgress.h"
 #include "transfer/Transfer.h"
+#include "ui/BatchState.h"
 #include "ui/Dialogs.h"
 #include "ui/DriveKey.h"
+#include "ui/DriveState.h"
+#include "ui/EditState.h"
 #include "ui/LoadGate.h"
 #include "ui/PaneView.h"
 
@@ -34,19 +40,11 @@
 #include <variant>
 #include <vector>
 
-class DriveWatcher;
 struct TMainForm;
 struct TSortCommand;
 class QAction;
 class QMimeData;
-class TEscapeWatcher;
 class TEndingSignalWatcher;
-
-// What the drive watcher reports.
-enum class TDeviceEvent { Arrival, RemoveComplete };
-
-// What the in-place edit that is starting or open is about.
-enum class TEditMode { None, Title, FileName };
 
 // FormClose's answer: close, or keep the window open.
 enum class TCloseAction { Close, Refuse };
@@ -58,7 +56,7 @@ public:
     explicit TfrmVantrel(std::string startFolder = {});
     ~TfrmVantrel() override;
 
-    // The idle query of the updater: 1 when idle, 0 while busy.
+    // Whether the window is idle: 1, or 0 while a batch or a load runs.
     int QueryIdle() const;
 
     // Creation, first show and close, in their fixed order.
@@ -96,15 +94,15 @@ public:
     std::string PspVideoFolder() const;
     void AddRow(TPaneSide pane, const TFileInfo& info);
     void RemoveRow(TPaneSide pane, int index);
-    // Esc while a batch runs: the batch stops after the file under way,
-    // which leaves nothing behind.
+    // Esc while a batch runs: the copy under way stops at once and its
+    // partial file is removed; the videos done already stay.
     void StopBatch();
     // A signal asked the program to end: a running batch stops as on
     // Esc, then the window closes.
     void EndOnSignal();
     // True while an in-place editor is open in either pane.
     bool EditorOpen() const;
-    const TBatchProgress& BatchProgress() const { return FBatch; }
+    const TBatchProgress& BatchProgress() const { return FBatch.Progress; }
 
     // In-place editing of titles and names.
     void actEditPCTitleExecute();
@@ -112,7 +110,7 @@ public:
     void actModifyPcFileNameExecute();
     std::optional<TEditStart> lvEditing(TPaneSide pane, int row);
     void lvEdited(TPaneSide pane, int row, const std::string& text);
-    TEditMode EditMode() const { return FEditMode; }
+    TEditMode EditMode() const { return FEdit.Mode; }
 
     // Keys, mouse, wheel and menus of the panes.
     void lvKeyDown(TPaneSide pane, const QKeyEvent& key);
@@ -142,22 +140,17 @@ public:
     TPaneView& Pane(TPaneSide which);
     TCopyFile& Copier() { return *FCopier; }
     TListFiles& Scanner() { return *FScanner; }
-    const QCursor& CopyDragCursor() const { return FCopyDragCursor; }
     // Null once the window has closed.
-    DriveWatcher* Watcher() { return FDriveWatcher.get(); }
+    DriveWatcher* Watcher() { return FDrives.Watcher.get(); }
     bool IsBusy() const { return FBusy; }
     // True while pane loads asked for during another load wait their turn.
     bool LoadsWaiting() const { return FLoads.Waiting(); }
     void SetBusy(bool busy) { FBusy = busy; }
-    bool DriveListReady() const { return FDriveListReady; }
-    void SetDriveListReady(bool ready) { FDriveListReady = ready; }
-    int HighestVideoNumber() const { return FHighestVideoNumber; }
-    void SetHighestVideoNumber(int number) { FHighestVideoNumber = number; }
-    const std::optional<TDriveKey>& LoadedDrive() const { return FLoadedDrive; }
-    double FreeBytes() const { return FFreeBytes; }
-    double TotalBytes() const { return FTotalBytes; }
+    bool DriveListReady() const { return FDrives.ListReady; }
+    int HighestVideoNumber() const { return FDrives.HighestVideoNumber; }
+    const std::optional<TDriveKey>& LoadedDrive() const { return FDrives.Loaded; }
+    double TotalBytes() const { return FDrives.TotalBytes; }
     const TSortState& SortState() const { return FSortState; }
-    const TSaveInfo& SavedSettings() const { return FSettings; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -175,7 +168,8 @@ private:
     void SetPathBoxText(const std::string& text);
     std::optional<std::string> WorkingFolderDrive() const;
     // Tells a watching script (VANTREL_REPORT_READY set) that the window
-    // reached a resting point: "panes filled", "batch ended".
+    // reached a resting point: "panes filled", "handheld pane loaded",
+    // "batch ended".
     void ReportReady(const char* what) const;
     void RunLoadRequest(TLoadRequest request);
     TMessageButton AskToConnect();
@@ -219,7 +213,6 @@ private:
     // Window state.
     std::unique_ptr<TCopyFile> FCopier;
     std::unique_ptr<TListFiles> FScanner;
-    std::unique_ptr<DriveWatcher> FDriveWatcher;
     bool FTitleLibraryOpen = false;
     bool FShown = false;
     bool FClosed = false;
@@ -230,31 +223,17 @@ private:
 
     TPaneSide FScanTarget = TPaneSide::Computer;
     bool FBusy = false;
-    bool FDriveListReady = false;
     TSaveInfo FSettings;
-    std::optional<TDriveKey> FLoadedDrive;
-    int FHighestVideoNumber = 0;
-    double FFreeBytes = 0;
-    double FTotalBytes = 0;
     TSortState FSortState;
+    TDriveState FDrives;
 
-    // The edit state, and the copy-drag mark of each pane (1: copies).
-    TEditMode FEditMode = TEditMode::None;
-    bool FEditRequested = false;
-    QPoint FClickPoint;
+    TEditState FEdit;
+    // The copy-drag mark of each pane (1: copies).
     int FCopyDragMark[2] = {0, 0};
 
-    // The running batch: its counters, whether it should stop, the drive
-    // it works on, and the device events held back until it ends.
-    TBatchProgress FBatch;
-    bool FBatchRunning = false;
-    bool FStopRequested = false;
-    std::string FBatchDrive;
-    std::vector<TDeviceEvent> FHeldDeviceEvents;
-    std::unique_ptr<TEscapeWatcher> FEscapeWatcher;
+    TBatchState FBatch;
     std::unique_ptr<TEndingSignalWatcher> FEndingSignals;
-    bool FEndAfterBatch = false;
-    bool FBusyBeforeBatch = false;
+    // The two locks a batch takes on the window.
     std::vector<TLockable> FTransferLock;
     std::vector<TLockable> FDeleteLock;
 

@@ -27,19 +27,19 @@ TLoadRequest RequestOf(TDeviceEvent event)
 
 void TfrmVantrel::cbDriverChange()
 {
-    if (!FDriveListReady || FLoads.Defer(TLoadRequest::DriveList))
+    if (!FDrives.ListReady || FLoads.Defer(TLoadRequest::DriveList))
         return;
     RefreshPspPane(TDriveKey{FForm->cbDriver.Drive(), TDriveOrigin::DriveList}, false);
 }
 
 void TfrmVantrel::DriveChangeHandler(TDeviceEvent event)
 {
-    if (FBatchRunning) {
+    if (FBatch.Running) {
         // Handled once the batch has ended. A batch whose handheld went
         // away stops now: nothing more is written where it was mounted.
-        FHeldDeviceEvents.push_back(event);
-        if (event == TDeviceEvent::RemoveComplete && !FBatchDrive.empty() && !IsMounted(FBatchDrive))
-            FStopRequested = true;
+        FBatch.HeldDeviceEvents.push_back(event);
+        if (event == TDeviceEvent::RemoveComplete && !FBatch.Drive.empty() && !IsMounted(FBatch.Drive))
+            FBatch.StopRequested = true;
         return;
     }
     // Dropped while busy; handled after a load that is letting the event
@@ -51,7 +51,7 @@ void TfrmVantrel::DriveChangeHandler(TDeviceEvent event)
     case TDeviceEvent::Arrival: {
         // The program's own rebuild must not load; every removable drive
         // is offered, the last of the list first, until one is taken.
-        const QScopedValueRollback notReady(FDriveListReady, false);
+        const QScopedValueRollback notReady(FDrives.ListReady, false);
         FForm->cbDriver.Rebuild();
         for (int entry = FForm->cbDriver.count() - 1; entry >= 0; --entry) {
             const std::string drive = FForm->cbDriver.EntryDrive(entry);
@@ -90,7 +90,7 @@ void TfrmVantrel::actRefreshExecute()
             LoadPcFolder(folder);
         }
         {
-            const QScopedValueRollback notReady(FDriveListReady, false);
+            const QScopedValueRollback notReady(FDrives.ListReady, false);
             FForm->cbDriver.Rebuild();
         }
         RefreshPspPane(TDriveKey{FForm->cbDriver.Drive(), TDriveOrigin::Forced}, true);
@@ -141,20 +141,20 @@ void TfrmVantrel::edtPathKeyDown(int key)
 
 void TfrmVantrel::ShowDiskSpace()
 {
-    FFreeBytes = 0;
-    FTotalBytes = 0;
+    FDrives.FreeBytes = 0;
+    FDrives.TotalBytes = 0;
     const std::string drive = FForm->cbDriver.Drive();
     const DiskSpace space = drive.empty() ? DiskSpace{} : QueryDiskSpace(drive);
-    FTotalBytes = space.totalBytes;
-    FFreeBytes = space.freeBytes;
+    FDrives.TotalBytes = space.totalBytes;
+    FDrives.FreeBytes = space.freeBytes;
     UpdateSpaceWarning();
-    if (!(FTotalBytes > 0)) {
+    if (!(FDrives.TotalBytes > 0)) {
         if (FForm->lvPsp.Pane().RowCount() > 0)
             ClearPane(TPaneSide::Handheld);
         FForm->spDiskSize.setText(QString::fromLatin1(kDeviceNotAvailable));
         return;
     }
-    FForm->spDiskSize.setText(QString::fromStdString(FormatDiskSpace(FFreeBytes, FTotalBytes)));
+    FForm->spDiskSize.setText(QString::fromStdString(FormatDiskSpace(FDrives.FreeBytes, FDrives.TotalBytes)));
 }
 
 void TfrmVantrel::UpdateSpaceWarning()
@@ -171,7 +171,7 @@ void TfrmVantrel::UpdateSpaceWarning()
     }
     QPalette palette = FForm->spDiskSize.palette();
     palette.setColor(QPalette::WindowText,
-                     SpaceWarning(selected, bytes, FFreeBytes, FTotalBytes) ? kSpaceShort : kSpaceFits);
+                     SpaceWarning(selected, bytes, FDrives.FreeBytes, FDrives.TotalBytes) ? kSpaceShort : kSpaceFits);
     FForm->spDiskSize.setPalette(palette);
 }
 

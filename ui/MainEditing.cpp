@@ -46,12 +46,12 @@ void TfrmVantrel::StartEdit(TPaneSide pane, TEditMode mode)
     // With nothing selected nothing opens, and nothing is left asked for.
     if (row < 0)
         return;
-    FEditRequested = true;
-    FEditMode = mode;
+    FEdit.Requested = true;
+    FEdit.Mode = mode;
     Pane(pane).OpenEditor(row);
     // The pane never asked (an editor is open there already): the request
     // is over. A refusal has ended it already.
-    if (FEditRequested)
+    if (FEdit.Requested)
         EndEdit();
 }
 
@@ -62,8 +62,8 @@ bool TfrmVantrel::EditorOpen() const
 
 void TfrmVantrel::EndEdit()
 {
-    FEditMode = TEditMode::None;
-    FEditRequested = false;
+    FEdit.Mode = TEditMode::None;
+    FEdit.Requested = false;
 }
 
 std::optional<TEditStart> TfrmVantrel::lvEditing(TPaneSide pane, int row)
@@ -78,23 +78,23 @@ std::optional<TEditStart> TfrmVantrel::lvEditing(TPaneSide pane, int row)
 
     std::optional<std::string> text;
     TRowLine line = TRowLine::Title;
-    if (FEditRequested) {
-        FEditRequested = false;
-        if (FEditMode == TEditMode::Title && info.HasTitle) {
+    if (FEdit.Requested) {
+        FEdit.Requested = false;
+        if (FEdit.Mode == TEditMode::Title && info.HasTitle) {
             text = info.Title;
-        } else if (FEditMode == TEditMode::FileName && pane == TPaneSide::Computer) {
+        } else if (FEdit.Mode == TEditMode::FileName && pane == TPaneSide::Computer) {
             line = TRowLine::Name;
             text = info.FileName;
         }
-    } else if (RowLineRect(rowRect, view.font(), TRowLine::Title).contains(FClickPoint)) {
+    } else if (RowLineRect(rowRect, view.font(), TRowLine::Title).contains(FEdit.ClickPoint)) {
         if (info.HasTitle) {
-            FEditMode = TEditMode::Title;
+            FEdit.Mode = TEditMode::Title;
             text = info.Title;
         }
-    } else if (RowLineRect(rowRect, view.font(), TRowLine::Name).contains(FClickPoint) &&
+    } else if (RowLineRect(rowRect, view.font(), TRowLine::Name).contains(FEdit.ClickPoint) &&
                pane == TPaneSide::Computer) {
         line = TRowLine::Name;
-        FEditMode = TEditMode::FileName;
+        FEdit.Mode = TEditMode::FileName;
         text = info.FileName;
     }
     if (!text) {
@@ -106,7 +106,7 @@ std::optional<TEditStart> TfrmVantrel::lvEditing(TPaneSide pane, int row)
 
 void TfrmVantrel::lvEdited(TPaneSide pane, int row, const std::string& text)
 {
-    const TEditMode mode = FEditMode;
+    const TEditMode mode = FEdit.Mode;
     EndEdit();
     if (row < 0 || row >= Pane(pane).Pane().RowCount())
         return;

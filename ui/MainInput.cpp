@@ -108,7 +108,7 @@ void TfrmVantrel::lvMouseDown(TPaneSide pane, const QMouseEvent& press)
     const int row = Pane(pane).FirstSelectedRow();
     if (FBusy || row < 0)
         return;
-    FClickPoint = press.position().toPoint();
+    FEdit.ClickPoint = press.position().toPoint();
     Pane(pane).OpenEditor(row);
 }
 

@@ -51,13 +51,13 @@ void TfrmVantrel::SwitchLock(const std::vector<TLockable>& controls, bool Value)
     }
 
     // Restyling the drive box must not read as a pick of a drive.
-    FDriveListReady = false;
+    FDrives.ListReady = false;
     if (Value) {
         FForm->pbDealing.setValue(0);
         FForm->spDealFileName.setText(QStringLiteral("Ready"));
     }
     ShowDriveBoxLocked(!Value);
-    FDriveListReady = true;
+    FDrives.ListReady = true;
 }
 
 void TfrmVantrel::EnableTransferControls(bool Value)

@@ -44,16 +44,16 @@ void TfrmVantrel::LoadPspPane()
     if (!IsMounted(drive)) {
         // No drive selected, or one that has left the mount table: its
         // mount-point folder, if still there, is the computer's own.
-        FHighestVideoNumber = 0;
+        FDrives.HighestVideoNumber = 0;
         return;
     }
     const TUpdateBracket bracket(FForm->lvPsp);
-    ScanInto(TPaneSide::Handheld, THandheldFolder::OnDrive(drive).Path(), FHighestVideoNumber, true);
+    ScanInto(TPaneSide::Handheld, THandheldFolder::OnDrive(drive).Path(), FDrives.HighestVideoNumber, true);
 }
 
 bool TfrmVantrel::RefreshPspPane(const TDriveKey& key, bool force)
 {
-    if (FLoadedDrive == key && !force)
+    if (FDrives.Loaded == key && !force)
         return false;
     {
         const TLoadGate::TLoad load(FLoads);
@@ -61,7 +61,7 @@ bool TfrmVantrel::RefreshPspPane(const TDriveKey& key, bool force)
         const TUpdateBracket bracket(FForm->lvPsp);
         ClearPane(TPaneSide::Handheld);
         LoadPspPane();
-        FLoadedDrive = key;
+        FDrives.Loaded = key;
         ShowDiskSpace();
     }
     FForm->lvPsp.FocusFirstRow();

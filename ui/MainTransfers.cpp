@@ -72,7 +72,7 @@ bool TfrmVantrel::BatchRefused() const
 {
     // A batch or a load may be running the event loop under this command:
     // a second batch would work from rows that are about to change.
-    return FBusy || FBatchRunning || FLoads.Running();
+    return FBusy || FBatch.Running || FLoads.Running();
 }
 
 void TfrmVantrel::TransferToPsp(TTransferKind kind)
@@ -87,15 +87,15 @@ void TfrmVantrel::SendToPsp(TTransferKind kind, const std::function<TBatchSnapsh
     if (BatchRefused())
         return;
     ResetProgress();
-    if (FTotalBytes == 0) {
+    if (FDrives.TotalBytes == 0) {
         ClearPane(TPaneSide::Handheld);
         return;
     }
     const TBatchSnapshot snapshot = takeSnapshot();
     const std::string folder = PspVideoFolder();
-    if (!PassesChecks(CheckBatch(snapshot, folder, FFreeBytes)))
+    if (!PassesChecks(CheckBatch(snapshot, folder, FDrives.FreeBytes)))
         return;
-    const TTransferRequest request{TTransferWay::ToHandheld, kind, folder, &FHighestVideoNumber, FForm->cbDriver.Drive(), {}};
+    const TTransferRequest request{TTransferWay::ToHandheld, kind, folder, &FDrives.HighestVideoNumber, FForm->cbDriver.Drive(), {}};
     RunTransferBatch(request, snapshot, TPaneSide::Computer, TPaneSide::Handheld);
 }
 
@@ -107,7 +107,7 @@ void TfrmVantrel::TransferToPc(TTransferKind kind)
     if (!platform::IsDirectory(boxText))
         return;
     ResetProgress();
-    if (FTotalBytes == 0) {
+    if (FDrives.TotalBytes == 0) {
         ClearPane(TPaneSide::Handheld);
         return;
     }
@@ -127,7 +127,7 @@ void TfrmVantrel::RunTransferBatch(const TTransferRequest& request, const TBatch
                                    TPaneSide to)
 {
     EnableTransferControls(false);
-    FBatch.Start(snapshot.NeededBytes, static_cast<int>(snapshot.Items.size()));
+    FBatch.Progress.Start(snapshot.NeededBytes, static_cast<int>(snapshot.Items.size()));
     // The panes stay usable (scrolling, selecting) while the commands are
     // locked; the batch works from its snapshot.
     FForm->lvPC.setEnabled(true);
@@ -142,7 +142,7 @@ void TfrmVantrel::RunTransferBatch(const TTransferRequest& request, const TBatch
                 if (sourceDeleted)
                     RemoveRow(from, source.Row);
             };
-            return RunTransfer(request, snapshot, *FCopier, FBatch, hooks);
+            return RunTransfer(request, snapshot, *FCopier, FBatch.Progress, hooks);
         },
         [this] {
             ShowDiskSpace();
@@ -163,13 +163,13 @@ void TfrmVantrel::actDeletePspFileExecute()
             anchor = row;
     }
     ResetProgress();
-    if (FTotalBytes == 0) {
+    if (FDrives.TotalBytes == 0) {
         ClearPane(TPaneSide::Handheld);
         return;
     }
     const int count = handheld.SelectedCount();
     EnableDeleteControls(false);
-    FBatch.Start(count, count);
+    FBatch.Progress.Start(count, count);
     const TBatchSnapshot snapshot = TakeSnapshot(handheld);
     FForm->lvPsp.setEnabled(true);
 
@@ -179,7 +179,7 @@ void TfrmVantrel::actDeletePspFileExecute()
             static_cast<TBatchHooks&>(hooks) = WindowBatchHooks();
             hooks.Turn = [this] { Turn(); };
             hooks.Deleted = [this](const TBatchItem& item) { RemoveRow(TPaneSide::Handheld, item.Row); };
-            return RunDeletion(snapshot, FBatch, hooks, FForm->cbDriver.Drive());
+            return RunDeletion(snapshot, FBatch.Progress, hooks, FForm->cbDriver.Drive());
         },
         [this, anchor] {
             ShowDiskSpace();
@@ -210,18 +210,18 @@ void TfrmVantrel::RunBatch(const std::function<TBatchResult()>& body, const std:
         ShowMessage(told, TMessageKind::Error);
     ReplayDeviceEvents();
     ReportReady("batch ended");
-    if (std::exchange(FEndAfterBatch, false))
+    if (std::exchange(FBatch.EndAfter, false))
         close();
 }
 
 void TfrmVantrel::BeginBatch()
 {
-    FBusyBeforeBatch = FBusy;
+    FBatch.BusyBefore = FBusy;
     FBusy = true;
-    FBatchRunning = true;
-    FStopRequested = false;
-    FBatchDrive = FForm->cbDriver.Drive();
-    FEscapeWatcher = std::make_unique<TEscapeWatcher>(*this, [this] { StopBatch(); });
+    FBatch.Running = true;
+    FBatch.StopRequested = false;
+    FBatch.Drive = FForm->cbDriver.Drive();
+    FBatch.EscapeWatcher = std::make_unique<TEscapeWatcher>(*this, [this] { StopBatch(); });
     // A drag started now would hold the event loop, and the batch with it,
     // until the button is released.
     FForm->lvPC.SetDragAllowed(false);
@@ -232,23 +232,23 @@ void TfrmVantrel::BeginBatch()
 void TfrmVantrel::EndBatch()
 {
     FForm->pbDealing.setToolTip(QString());
-    FEscapeWatcher.reset();
+    FBatch.EscapeWatcher.reset();
     FForm->lvPC.SetDragAllowed(true);
     FForm->lvPsp.SetDragAllowed(true);
-    FBatchRunning = false;
-    FBusy = FBusyBeforeBatch;
+    FBatch.Running = false;
+    FBusy = FBatch.BusyBefore;
 }
 
 void TfrmVantrel::StopBatch()
 {
-    if (FBatchRunning)
-        FStopRequested = true;
+    if (FBatch.Running)
+        FBatch.StopRequested = true;
 }
 
 void TfrmVantrel::EndOnSignal()
 {
-    if (FBatchRunning) {
-        FEndAfterBatch = true;
+    if (FBatch.Running) {
+        FBatch.EndAfter = true;
         StopBatch();
         return;
     }
@@ -267,7 +267,7 @@ TBatchHooks TfrmVantrel::WindowBatchHooks()
 {
     TBatchHooks hooks;
     hooks.Report = [this](double units, const std::string& path) { CopyProgress(units, path); };
-    hooks.ShouldStop = [this] { return FStopRequested; };
+    hooks.ShouldStop = [this] { return FBatch.StopRequested; };
     return hooks;
 }
 
@@ -275,8 +275,8 @@ void TfrmVantrel::ReplayDeviceEvents()
 {
     // Device events held back while the batch ran, each kind once, in
     // the order they came.
-    std::vector<TDeviceEvent> held = std::move(FHeldDeviceEvents);
-    FHeldDeviceEvents.clear();
+    std::vector<TDeviceEvent> held = std::move(FBatch.HeldDeviceEvents);
+    FBatch.HeldDeviceEvents.clear();
     std::vector<TDeviceEvent> replayed;
     for (TDeviceEvent event : held) {
         if (std::find(replayed.begin(), replayed.end(), event) != replayed.end())
@@ -288,14 +288,14 @@ void TfrmVantrel::ReplayDeviceEvents()
 
 void TfrmVantrel::CopyProgress(double Count, const std::string& FileName)
 {
-    if (FBatch.Report(Count, FileName))
-        FForm->spDealFileName.setText(QString::fromStdString(FBatch.StatusText()));
-    FForm->pbDealing.setValue(FBatch.Percent());
+    if (FBatch.Progress.Report(Count, FileName))
+        FForm->spDealFileName.setText(QString::fromStdString(FBatch.Progress.StatusText()));
+    FForm->pbDealing.setValue(FBatch.Progress.Percent());
 }
 
 void TfrmVantrel::ResetProgress()
 {
-    FBatch.Reset();
+    FBatch.Progress.Reset();
     FForm->pbDealing.setValue(0);
     ShowDiskSpace();
 }
