@@ -10,6 +10,9 @@
 
 namespace {
 
+// The fill of a selected row, a soft blue-grey.
+const QColor kSelectedFill{177, 185, 207};
+
 class RowDrawingTest : public TUiTest {
 protected:
     // Loads a computer folder holding `files` (name -> source file).
@@ -102,8 +105,8 @@ TEST_F(RowDrawingTest, SelectedRowShowsTheSelectionBoxWithItsOutline)
     EXPECT_EQ(row.pixelColor(1, middle), highlight);
     EXPECT_EQ(row.pixelColor(1, 0), highlight);
     EXPECT_EQ(row.pixelColor(row.width() - 2, middle), highlight);
-    EXPECT_EQ(row.pixelColor(row.width() - 4, row.height() - 3), kSelectionColour);
-    EXPECT_EQ(row.pixelColor(2, middle), kSelectionColour);
+    EXPECT_EQ(row.pixelColor(row.width() - 4, row.height() - 3), kSelectedFill);
+    EXPECT_EQ(row.pixelColor(2, middle), kSelectedFill);
 
     const QColor thumbnail = ThumbnailCentre(row);
     EXPECT_GT(thumbnail.red(), 230);
@@ -140,7 +143,7 @@ TEST_F(RowDrawingTest, WhiteThumbnailPixelsShowTheRowBackground)
 
     EXPECT_EQ(ThumbnailCentre(Render(0)), Pane().palette().color(QPalette::Base));
     Select(0);
-    EXPECT_EQ(ThumbnailCentre(Render(0)), kSelectionColour);
+    EXPECT_EQ(ThumbnailCentre(Render(0)), kSelectedFill);
 }
 
 TEST_F(RowDrawingTest, UnreadableTitleShowsTheRedLineAndBlackDetails)

@@ -15,6 +15,10 @@
 
 namespace {
 
+// The space line's colours as the user sees them.
+const QColor kBlack{0, 0, 0};
+const QColor kRed{255, 0, 0};
+
 // The texts in a locale the test chooses; the one the test program was
 // started in is put back afterwards.
 class SpaceTextTest : public ::testing::Test {
@@ -77,7 +81,7 @@ TEST_F(SpaceTest, ShownDriveReportsItsSpace)
     // The total does not move while the test runs (the free space may).
     EXPECT_EQ("Free/Total: 0.00/" + match.captured(1).toStdString() + " M", FormatDiskSpace(0, total));
     EXPECT_DOUBLE_EQ(window->TotalBytes(), total);
-    EXPECT_EQ(TextColour(*window), kSpaceFits);
+    EXPECT_EQ(TextColour(*window), kBlack);
 }
 
 TEST_F(SpaceTest, ShownDriveReportsItsSpaceWithTheUsersDecimalSeparator)
@@ -111,15 +115,15 @@ TEST_F(SpaceTest, SelectedVideosLargerThanTheFreeSpaceTurnTheTextRed)
 
     pane.SelectRow(small);
     window->ShowDiskSpace();
-    EXPECT_EQ(TextColour(*window), kSpaceFits);
+    EXPECT_EQ(TextColour(*window), kBlack);
 
     pane.SelectRow(1 - small);
     window->ShowDiskSpace();
-    EXPECT_EQ(TextColour(*window), kSpaceShort);
+    EXPECT_EQ(TextColour(*window), kRed);
 
     pane.clearSelection();
     window->UpdateSpaceWarning();
-    EXPECT_EQ(TextColour(*window), kSpaceFits);
+    EXPECT_EQ(TextColour(*window), kBlack);
 }
 
 TEST_F(SpaceTest, UnavailableDriveSaysSoAndWarnsWhenRowsAreSelected)
@@ -139,7 +143,7 @@ TEST_F(SpaceTest, UnavailableDriveSaysSoAndWarnsWhenRowsAreSelected)
     EXPECT_EQ(Control<QLabel>(*window, "spDiskSize").text(), QStringLiteral("The device is not available."));
     EXPECT_EQ(window->Pane(TPaneSide::Handheld).Pane().RowCount(), 0);
     EXPECT_EQ(window->TotalBytes(), -1);
-    EXPECT_EQ(TextColour(*window), kSpaceShort);
+    EXPECT_EQ(TextColour(*window), kRed);
 }
 
 } // namespace
