@@ -12,8 +12,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 demo=${VANTREL_DEMO_DIR:-$root/demo-data}
-computer=$demo/computer
-handheld=$demo/handheld
+computer=$demo/Videos
+handheld=$demo/PSP
 videos=$handheld/MP_ROOT/100MNV01
 mountinfo=$demo/mountinfo
 sysfs=$demo/sysfs
@@ -24,8 +24,8 @@ source "$root/scripts/lib/simulated-handheld.sh"
 make_demo() {
   echo "demo: making videos in $demo"
   rm -rf "$demo.tmp"
-  mkdir -p "$demo.tmp/computer" "$demo.tmp/handheld/MP_ROOT/100MNV01"
-  local c=$demo.tmp/computer h=$demo.tmp/handheld/MP_ROOT/100MNV01
+  mkdir -p "$demo.tmp/Videos" "$demo.tmp/PSP/MP_ROOT/100MNV01"
+  local c=$demo.tmp/Videos h=$demo.tmp/PSP/MP_ROOT/100MNV01
   make_handheld_video "$c/holiday.mp4" testsrc "Holiday at the lake"
   make_handheld_video "$c/concert.mp4" smptebars "Concert, first row"
   make_handheld_video "$c/garden.mp4" mandelbrot "Garden in June"

@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
 # Takes a screenshot of the demo under Xvfb into docs/screenshot.png.
 #   scripts/screenshot.sh [OUTPUT.png]     (build first: scripts/build.sh)
+# The picture shows a home folder of nobody in particular, not this
+# checkout: run as root, the demo is made in a mount namespace of its own
+# over an empty /home, as /home/alex.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-output=${1:-$root/docs/screenshot.png}
+output=$(realpath -m "${1:-$root/docs/screenshot.png}")
+if [[ -z ${VANTREL_SHOT_PRIVATE:-} ]]; then
+  exec unshare --mount --propagation private env VANTREL_SHOT_PRIVATE=1 bash "$0" "$output"
+fi
+mount -t tmpfs tmpfs /home
+export VANTREL_DEMO_DIR=/home/alex
 
 display=:98
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
