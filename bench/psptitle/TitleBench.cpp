@@ -37,7 +37,7 @@ namespace {
 constexpr int videoCount = 1000;
 constexpr std::uint64_t bigSize = std::uint64_t{1} << 30;
 
-void makeVideo(const fs::path& target, const std::string& title, bool movieFirst)
+void MakeVideo(const fs::path& target, const std::string& title, bool movieFirst)
 {
     const std::string command = "ffmpeg -nostdin -y -v error -f lavfi -i testsrc=duration=2:size=160x120:rate=10 "
                                 "-f lavfi -i sine=duration=2 -c:v mpeg4 -c:a aac -metadata 'title=" + title + "' " +
@@ -88,7 +88,7 @@ void benchmarkReads(const fs::path& folder)
         files.push_back((folder / name).string());
         // FFmpeg makes ten distinct videos; the rest are copies of them.
         if (i < 10)
-            makeVideo(files.back(), "Video number " + std::to_string(i), false);
+            MakeVideo(files.back(), "Video number " + std::to_string(i), false);
         else
             fs::copy_file(files[static_cast<std::size_t>(i % 10)], files.back());
     }
@@ -218,7 +218,7 @@ void benchmarkSave(const fs::path& folder, bool movieFirst)
     const std::string oldTitle = "Holiday";
     const fs::path small = folder / (movieFirst ? "small-first.MP4" : "small-last.MP4");
     const fs::path big = folder / (movieFirst ? "big-first.MP4" : "big-last.MP4");
-    makeVideo(small, oldTitle, movieFirst);
+    MakeVideo(small, oldTitle, movieFirst);
     growToOneGigabyte(small, big);
 
     std::u16string title(oldTitle.begin(), oldTitle.end());

@@ -1,5 +1,7 @@
 #include "tests/catalogue/TestFolders.h"
 
+#include "tests/common/MakeMedia.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -18,17 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string makeTemporaryFolder()
-{
-    const char* root = std::getenv("TMPDIR");
-    std::string pattern = std::string(root && *root ? root : "/tmp") + "/vantrel-test-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!::mkdtemp(buffer.data()))
-        throw std::runtime_error("cannot make a temporary folder under " + pattern);
-    return std::string(buffer.data()) + '/';
-}
-
 // Media shared by the tests of one program, removed when it ends.
 class SuiteMedia {
 public:
@@ -40,44 +31,31 @@ public:
 
     const std::string& Video()
     {
-        if (FVideo.empty())
-            FVideo = Make("video.MP4",
-                          "-f lavfi -i testsrc=duration=1:size=160x120:rate=10 -f lavfi -i sine=duration=1 "
-                          "-c:v mpeg4 -c:a aac -f psp -metadata title=T");
+        if (FVideo.empty()) {
+            FVideo = FFolder / "video.MP4";
+            VideoRecipe recipe;
+            recipe.title = "T";
+            MakeVideo(FVideo, recipe);
+        }
         return FVideo;
     }
 
     const std::string& Thumbnail()
     {
-        if (FThumbnail.empty())
-            FThumbnail = Make("thumb.jpg", "-f lavfi -i testsrc=size=160x120 -frames:v 1 -f mjpeg");
+        if (FThumbnail.empty()) {
+            FThumbnail = FFolder / "thumb.jpg";
+            MakePicture(FThumbnail, "testsrc");
+        }
         return FThumbnail;
     }
 
 private:
-    std::string Make(const std::string& name, const std::string& arguments)
-    {
-        const std::string path = FFolder / name;
-        const std::string command = "ffmpeg -nostdin -loglevel error -y " + arguments + " '" + path + "'";
-        if (std::system(command.c_str()) != 0 || !fs::is_regular_file(path))
-            throw std::runtime_error("ffmpeg could not make " + path + ": " + command);
-        return path;
-    }
-
     TempFolder FFolder;
     std::string FVideo;
     std::string FThumbnail;
 };
 
 } // namespace
-
-TempFolder::TempFolder() : FPath(makeTemporaryFolder()) {}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    fs::remove_all(FPath, ignored);
-}
 
 void WriteFile(const std::string& path, const std::string& bytes)
 {

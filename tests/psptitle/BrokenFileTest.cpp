@@ -18,12 +18,9 @@ public:
     static void make()
     {
         folder_ = std::make_unique<TempFolder>();
-        makeVideo(*folder_ / "last.MP4", {"psp", "Kept"});
-        makeVideo(*folder_ / "first.MP4", {"psp", "Kept", true});
-        const ProgramRun jpeg = run({"ffmpeg", "-nostdin", "-y", "-v", "error", "-f", "lavfi", "-i",
-                                     "testsrc=size=160x120", "-frames:v", "1", (*folder_ / "picture.jpg").string()});
-        if (jpeg.exitCode != 0)
-            throw std::runtime_error(jpeg.errors);
+        MakeVideo(*folder_ / "last.MP4", {"psp", "Kept"});
+        MakeVideo(*folder_ / "first.MP4", {"psp", "Kept", true});
+        MakePicture(*folder_ / "picture.jpg", "testsrc");
         movieLast_ = readBytes(*folder_ / "last.MP4");
         movieFirst_ = readBytes(*folder_ / "first.MP4");
         jpeg_ = readBytes(*folder_ / "picture.jpg");

@@ -46,7 +46,7 @@ public:
     {
         folder_ = std::make_unique<TempFolder>();
         for (const ReadCase& each : readCases)
-            makeVideo(*folder_ / (each.name + ".MP4"), each.recipe);
+            MakeVideo(*folder_ / (each.name + ".MP4"), each.recipe);
     }
     static void TearDownTestSuite() { folder_.reset(); }
 
@@ -78,7 +78,7 @@ TEST(TitleReadHandle, AMovieLengthVideosTitleIsReadWithoutItsMovieBox)
     VideoRecipe hour;
     hour.title = "A long film";
     hour.loops = 3599;
-    makeVideo(video, hour);
+    MakeVideo(video, hour);
     const Bytes before = readBytes(video);
     ASSERT_GT(firstBox(before, "moov").size, 1000000u);
 
@@ -114,10 +114,10 @@ TEST(TitleReadHandle, HandheldTitleWinsOverTheStandardTag)
     // that ignores the handheld's entry would leave it.
     TempFolder folder;
     const fs::path video = folder / "both.MP4";
-    makeVideo(video, {"psp", "Handheld"});
+    MakeVideo(video, {"psp", "Handheld"});
     TempFolder other;
     const fs::path standard = other / "standard.MP4";
-    makeVideo(standard, {"mp4", "Standard"});
+    MakeVideo(standard, {"mp4", "Standard"});
     // Graft the standard file's udta into the handheld file's moov.
     Bytes handheld = readBytes(video);
     const Bytes donor = readBytes(standard);

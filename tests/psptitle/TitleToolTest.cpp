@@ -23,7 +23,7 @@ public:
     static void SetUpTestSuite()
     {
         folder_ = std::make_unique<TempFolder>();
-        makeVideo(*folder_ / "source.MP4", {"psp", "東京の夏"});
+        MakeVideo(*folder_ / "source.MP4", {"psp", "東京の夏"});
     }
     static void TearDownTestSuite() { folder_.reset(); }
 
@@ -39,7 +39,7 @@ private:
 
 TEST_F(TitleTool, PrintsTheTitleInUtf8)
 {
-    const ProgramRun shown = run({tool(), "title", video_.string()});
+    const ProgramRun shown = RunProgram({tool(), "title", video_.string()});
     EXPECT_EQ(shown.exitCode, 0);
     EXPECT_EQ(shown.output, "東京の夏\n");
     EXPECT_EQ(shown.errors, "");
@@ -47,10 +47,10 @@ TEST_F(TitleTool, PrintsTheTitleInUtf8)
 
 TEST_F(TitleTool, SavesANewTitle)
 {
-    const ProgramRun saved = run({tool(), "title", video_.string(), "Été 😀"});
+    const ProgramRun saved = RunProgram({tool(), "title", video_.string(), "Été 😀"});
     EXPECT_EQ(saved.exitCode, 0) << saved.errors;
     EXPECT_EQ(saved.output, "");
-    EXPECT_EQ(run({tool(), "title", video_.string()}).output, "Été 😀\n");
+    EXPECT_EQ(RunProgram({tool(), "title", video_.string()}).output, "Été 😀\n");
     EXPECT_EQ(decodeErrors(video_), "");
 }
 
@@ -62,7 +62,7 @@ TEST_F(TitleTool, FailedOpenPrintsTheLibraryText)
     for (const std::vector<std::string>& arguments :
          {std::vector<std::string>{tool(), "title", video_.string()},
           std::vector<std::string>{tool(), "title", video_.string(), "New"}}) {
-        const ProgramRun failed = run(arguments);
+        const ProgramRun failed = RunProgram(arguments);
         EXPECT_EQ(failed.exitCode, 1);
         EXPECT_EQ(failed.output, "");
         EXPECT_EQ(failed.errors, "holiday.MP4: the file ends inside its movie box\n");
@@ -72,10 +72,10 @@ TEST_F(TitleTool, FailedOpenPrintsTheLibraryText)
 
 TEST_F(TitleTool, FailedSavePrintsTheLibraryText)
 {
-    const ProgramRun failed = run({tool(), "title", video_.string(), std::string(32762, 'x')});
+    const ProgramRun failed = RunProgram({tool(), "title", video_.string(), std::string(32762, 'x')});
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_EQ(failed.errors, "holiday.MP4: the title is too long (32762 characters; at most 32761 of these fit)\n");
-    EXPECT_EQ(run({tool(), "title", video_.string()}).output, "東京の夏\n");
+    EXPECT_EQ(RunProgram({tool(), "title", video_.string()}).output, "東京の夏\n");
 }
 
 // What the shell hands over is bytes; a title must reach the file exactly
@@ -90,7 +90,7 @@ TEST_F(TitleTool, RefusesTitlesThatAreNotExactText)
         {"\xED\xA0\x80", "the title is not valid UTF-8 (at byte 1)"},
     };
     for (const auto& [title, problem] : refused) {
-        const ProgramRun failed = run({tool(), "title", video_.string(), title});
+        const ProgramRun failed = RunProgram({tool(), "title", video_.string(), title});
         EXPECT_EQ(failed.exitCode, 1);
         EXPECT_EQ(failed.errors, "holiday.MP4: " + problem + "; the title was not saved\n");
     }
@@ -100,8 +100,8 @@ TEST_F(TitleTool, RefusesTitlesThatAreNotExactText)
 TEST_F(TitleTool, PrintsControlCharactersAsStored)
 {
     const std::string title = "tab\there \x1b[1mbold\x7f \xEF\xBF\xBD";
-    ASSERT_EQ(run({tool(), "title", video_.string(), title}).exitCode, 0);
-    EXPECT_EQ(run({tool(), "title", video_.string()}).output, title + "\n");
+    ASSERT_EQ(RunProgram({tool(), "title", video_.string(), title}).exitCode, 0);
+    EXPECT_EQ(RunProgram({tool(), "title", video_.string()}).output, title + "\n");
 }
 
 // The file's permission bits let its owner write, but the tool runs as
@@ -111,7 +111,7 @@ TEST_F(TitleTool, SaysPermissionDeniedToAnotherUser)
     if (::geteuid() != 0) {
         ASSERT_EQ(::chmod(video_.c_str(), 0464), 0);   // its owner may not write
     }
-    ASSERT_EQ(::chmod(own_.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(own_.Path().c_str(), 0755), 0);
     // The build folder may sit in a private home folder the other user
     // cannot enter: that user runs a copy of the tool from the test folder.
     const fs::path reachableTool = own_ / "vantrel-tool";
@@ -119,7 +119,7 @@ TEST_F(TitleTool, SaysPermissionDeniedToAnotherUser)
     const ChildRun refused = runInChild([&] {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             return std::string("cannot become another user");
-        const ProgramRun failed = run({reachableTool.string(), "title", video_.string(), "New"});
+        const ProgramRun failed = RunProgram({reachableTool.string(), "title", video_.string(), "New"});
         return std::to_string(failed.exitCode) + " " + failed.errors;
     });
     EXPECT_EQ(refused.text, "1 holiday.MP4: permission denied; the title was not saved\n");
@@ -128,15 +128,15 @@ TEST_F(TitleTool, SaysPermissionDeniedToAnotherUser)
 TEST_F(TitleTool, SaysReadOnlyForAFileWithoutWritePermission)
 {
     ASSERT_EQ(::chmod(video_.c_str(), 0444), 0);
-    const ProgramRun failed = run({tool(), "title", video_.string(), "New"});
+    const ProgramRun failed = RunProgram({tool(), "title", video_.string(), "New"});
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_EQ(failed.errors, "holiday.MP4: the file is read-only; the title was not saved\n");
 }
 
 TEST_F(TitleTool, WrongUsage)
 {
-    EXPECT_EQ(run({tool(), "title"}).exitCode, 2);
-    EXPECT_EQ(run({tool(), "title", video_.string(), "a", "b"}).exitCode, 2);
+    EXPECT_EQ(RunProgram({tool(), "title"}).exitCode, 2);
+    EXPECT_EQ(RunProgram({tool(), "title", video_.string(), "a", "b"}).exitCode, 2);
 }
 
 } // namespace

@@ -17,86 +17,7 @@
 #include <unistd.h>
 #include <unordered_map>
 
-extern char** environ;
-
 namespace fixtures {
-
-TempFolder::TempFolder()
-{
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/psptitle-test-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot make a temporary folder");
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(path_, ignored);
-}
-
-namespace {
-
-// Reads both pipes until the program closes them.
-void drain(int outFd, int errFd, ProgramRun& result)
-{
-    std::array<pollfd, 2> fds = {pollfd{outFd, POLLIN, 0}, pollfd{errFd, POLLIN, 0}};
-    int open = 2;
-    char buffer[4096];
-    while (open > 0) {
-        if (::poll(fds.data(), fds.size(), -1) < 0)
-            break;
-        for (std::size_t i = 0; i < fds.size(); ++i) {
-            if (fds[i].fd < 0 || fds[i].revents == 0)
-                continue;
-            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
-            if (n <= 0) {
-                fds[i].fd = -1;
-                --open;
-                continue;
-            }
-            (i == 0 ? result.output : result.errors).append(buffer, static_cast<std::size_t>(n));
-        }
-    }
-}
-
-} // namespace
-
-ProgramRun run(const std::vector<std::string>& arguments)
-{
-    int outPipe[2];
-    int errPipe[2];
-    if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    const int spawned = ::posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(outPipe[1]);
-    ::close(errPipe[1]);
-    ProgramRun result;
-    if (spawned == 0) {
-        drain(outPipe[0], errPipe[0], result);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    ::close(outPipe[0]);
-    ::close(errPipe[0]);
-    if (spawned != 0)
-        throw std::runtime_error("cannot start " + arguments.front());
-    return result;
-}
 
 ChildRun runInChild(const std::function<std::string()>& work)
 {
@@ -121,40 +42,6 @@ ChildRun runInChild(const std::function<std::string()>& work)
     ::close(channel[0]);
     ::waitpid(child, &result.status, 0);
     return result;
-}
-
-void makeVideo(const fs::path& target, const VideoRecipe& recipe)
-{
-    const std::string picture = recipe.tiny ? "32x24" : "160x120";
-    std::vector<std::string> command = {"ffmpeg", "-nostdin", "-y", "-v", "error",
-                                        "-f", "lavfi", "-i", "testsrc=duration=1:size=" + picture + ":rate=10",
-                                        "-f", "lavfi", "-i", "sine=duration=1",
-                                        "-c:v", "mpeg4", "-c:a", "aac"};
-    if (recipe.tiny)
-        command.insert(command.end(), {"-b:a", "16k"});
-    const fs::path second = target.string() + ".second.mp4";
-    if (recipe.loops > 0) {
-        VideoRecipe once;
-        once.format = "mp4";
-        once.tiny = recipe.tiny;
-        makeVideo(second, once);
-        command = {"ffmpeg", "-nostdin", "-y", "-v", "error", "-stream_loop", std::to_string(recipe.loops),
-                   "-i", second.string(), "-c", "copy"};
-    }
-    if (recipe.title)
-        command.insert(command.end(), {"-metadata", "title=" + *recipe.title});
-    if (recipe.faststart)
-        command.insert(command.end(), {"-movflags", "+faststart"});
-    if (recipe.fragmented)
-        command.insert(command.end(), {"-movflags", "frag_keyframe+empty_moov"});
-    if (recipe.bitexact)
-        command.insert(command.end(), {"-fflags", "+bitexact"});
-    command.insert(command.end(), {"-f", recipe.format, target.string()});
-    const ProgramRun made = run(command);
-    if (recipe.loops > 0)
-        fs::remove(second);
-    if (made.exitCode != 0)
-        throw std::runtime_error("ffmpeg failed: " + made.errors);
 }
 
 VideoRecipe movieLength(const std::string& title)
@@ -311,7 +198,7 @@ Bytes bytesOf(const std::string& text)
 
 std::string streamsAndDuration(const fs::path& video)
 {
-    return run({"ffprobe", "-v", "error", "-show_entries",
+    return RunProgram({"ffprobe", "-v", "error", "-show_entries",
                 "format=duration:stream=index,codec_type,codec_name,width,height,sample_rate,channels,nb_frames,duration",
                 "-of", "compact", video.string()})
         .output;
@@ -319,7 +206,7 @@ std::string streamsAndDuration(const fs::path& video)
 
 std::string probedTitle(const fs::path& video)
 {
-    std::string title = run({"ffprobe", "-v", "error", "-show_entries", "format_tags=title", "-of",
+    std::string title = RunProgram({"ffprobe", "-v", "error", "-show_entries", "format_tags=title", "-of",
                              "default=noprint_wrappers=1:nokey=1", video.string()})
                             .output;
     if (!title.empty() && title.back() == '\n')
@@ -337,7 +224,7 @@ std::string decodeErrors(const fs::path& video)
     std::string content(bytes.begin(), bytes.end());
     if (const auto known = verdicts.find(content); known != verdicts.end())
         return known->second;
-    const ProgramRun decoded = run({"ffmpeg", "-nostdin", "-v", "error", "-i", video.string(), "-f", "null", "-"});
+    const ProgramRun decoded = RunProgram({"ffmpeg", "-nostdin", "-v", "error", "-i", video.string(), "-f", "null", "-"});
     std::string verdict = decoded.errors + (decoded.exitCode == 0 ? "" : "exit code " + std::to_string(decoded.exitCode));
     verdicts.emplace(std::move(content), verdict);
     return verdict;
@@ -399,7 +286,7 @@ void OriginalVideos::registerSet(void (*fill)(OriginalVideos&))
 
 void OriginalVideos::add(const std::string& name, const VideoRecipe& recipe)
 {
-    makeVideo(folder_ / (name + ".MP4"), recipe);
+    MakeVideo(folder_ / (name + ".MP4"), recipe);
 }
 
 fs::path OriginalVideos::copy(const std::string& name, const TempFolder& into)

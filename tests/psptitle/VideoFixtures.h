@@ -1,8 +1,13 @@
 #pragma once
 
-// Helpers for the title library's tests: temporary folders, FFmpeg-made
-// videos, the tools that check them, and a minimal top-level box walker
-// that is independent of the library under test.
+// Helpers for the title library's tests: the test support library's
+// folders, program runs and FFmpeg-made videos, the tools that check them,
+// and a minimal top-level box walker that is independent of the library
+// under test.
+
+#include "tests/common/MakeMedia.h"
+#include "tests/common/RunProgram.h"
+#include "tests/common/TempFolder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -16,29 +21,9 @@ namespace fixtures {
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 
-// A folder of its own under $TMPDIR (or /tmp), removed with everything in
-// it when the object goes.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    [[nodiscard]] const fs::path& path() const { return path_; }
-    [[nodiscard]] fs::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
-
-struct ProgramRun {
-    int exitCode = -1;
-    std::string output;   // standard output
-    std::string errors;   // standard error
-};
-
-// Runs a program with these arguments (no shell) and collects its output.
-ProgramRun run(const std::vector<std::string>& arguments);
+using ::TempFolder;
+using ::ProgramRun;
+using ::RunProgram;
 
 // What a forked process left: how it ended (as waitpid tells it) and the
 // text its work returned.
@@ -51,22 +36,9 @@ struct ChildRun {
 // without running anything of the test program's own.
 ChildRun runInChild(const std::function<std::string()>& work);
 
-// How a test video is made.
-struct VideoRecipe {
-    std::string format = "psp";              // -f psp, mp4 or mov
-    std::optional<std::string> title;        // -metadata title=...
-    bool faststart = false;                  // movie box before the media data
-    bool fragmented = false;                 // -movflags frag_keyframe+empty_moov
-    bool bitexact = false;                   // -fflags +bitexact
-    int loops = 0;                           // the second played this many times more
-    bool tiny = false;                       // 32x24 pictures, 16 kb/s sound: little media data
-};
-
-// Makes a one-second 160x120 video with one video and one audio stream;
-// with `loops`, that second looped without re-encoding (an hour in a few
-// seconds, with the movie box an hour's video has).
-// Fails the calling test (by exception) when FFmpeg fails.
-void makeVideo(const fs::path& target, const VideoRecipe& recipe);
+using ::VideoRecipe;
+using ::MakeVideo;
+using ::MakePicture;
 
 // Ten minutes in the handheld's own layout, titled `title`: a movie box of
 // hundreds of kilobytes, as movies have (in seconds of FFmpeg's time),

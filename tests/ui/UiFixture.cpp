@@ -2,6 +2,7 @@
 
 #include "tests/catalogue/TestApplication.h"
 #include "tests/catalogue/TestFolders.h"
+#include "tests/common/MakeMedia.h"
 
 #include "platform/DriveWatcher.h"
 #include "platform/Settings.h"
@@ -28,12 +29,6 @@ char kProgramName[] = "ui_window";
 [[maybe_unused]] ::testing::Environment* const kApplication =
     ::testing::AddGlobalTestEnvironment(new TTestApplication<TApplication>(kProgramName));
 
-void Run(const std::string& command)
-{
-    if (std::system(command.c_str()) != 0)
-        throw std::runtime_error("failed: " + command);
-}
-
 const std::string& SampleFolder()
 {
     static QTemporaryDir folder;
@@ -41,27 +36,27 @@ const std::string& SampleFolder()
     return path;
 }
 
-const std::string& MakeVideo(const std::string& title, const std::string& seconds)
+const std::string& SampleVideo(const std::string& title, int seconds)
 {
     static std::map<std::string, std::string> made;
-    const std::string key = seconds + "/" + title;
+    const std::string key = std::to_string(seconds) + "/" + title;
     if (auto found = made.find(key); found != made.end())
         return found->second;
     const std::string file = SampleFolder() + "video" + std::to_string(made.size()) + ".MP4";
-    Run("ffmpeg -v error -y -f lavfi -i testsrc=duration=" + seconds
-        + ":size=160x120:rate=10 -f lavfi -i sine=duration=" + seconds
-        + " -c:v mpeg4 -c:a aac -f psp -metadata title=" + ShellQuoted(title) + " " + ShellQuoted(file));
+    VideoRecipe recipe;
+    recipe.title = title;
+    recipe.seconds = seconds;
+    MakeVideo(file, recipe);
     return made.emplace(key, file).first->second;
 }
 
-const std::string& MakeThumbnail(const std::string& colour)
+const std::string& SamplePicture(const std::string& colour)
 {
     static std::map<std::string, std::string> made;
     if (auto found = made.find(colour); found != made.end())
         return found->second;
     const std::string file = SampleFolder() + colour + ".THM";
-    Run("ffmpeg -v error -y -f lavfi -i color=c=" + colour
-        + ":size=160x120 -frames:v 1 -f image2 -c:v mjpeg " + ShellQuoted(file));
+    MakePicture(file, "color=c=" + colour);
     return made.emplace(colour, file).first->second;
 }
 
@@ -69,17 +64,17 @@ const std::string& MakeThumbnail(const std::string& colour)
 
 const std::string& TSampleFiles::Video(const std::string& title, int seconds)
 {
-    return MakeVideo(title, std::to_string(seconds));
+    return SampleVideo(title, seconds);
 }
 
 const std::string& TSampleFiles::RedThumbnail()
 {
-    return MakeThumbnail("red");
+    return SamplePicture("red");
 }
 
 const std::string& TSampleFiles::WhiteThumbnail()
 {
-    return MakeThumbnail("white");
+    return SamplePicture("white");
 }
 
 void TUiTest::SetUp()
