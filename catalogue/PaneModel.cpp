@@ -3,6 +3,7 @@
 #include "catalogue/PaneModel.h"
 
 #include <algorithm>
+#include <numeric>
 #include <stdexcept>
 
 TPaneModel::TPaneModel()
@@ -31,26 +32,29 @@ int TPaneModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnai
         FImages.push_back(std::make_unique<TThumbnail>(*thumbnail));
         row.ImageIndex = static_cast<int>(FImages.size()) - 1;
     }
-    if (FSorted)
-        return InsertSorted(std::move(row), sort);
-    FRows.push_back(std::move(row));
-    if (FRows.size() > 1)
-        FOrderedBy.reset();
-    return RowCount() - 1;
+    if (!FSorted) {
+        FRows.push_back(std::move(row));
+        if (FRows.size() > 1)
+            FOrderedBy.reset();
+        return RowCount() - 1;
+    }
+    if (NeedsReorder(sort))
+        StableSort(sort);
+    const int place = PlaceFor(row.Info->FileInfo, sort);
+    FRows.insert(FRows.begin() + place, std::move(row));
+    return place;
 }
 
-int TPaneModel::InsertSorted(TPaneRow row, const TSortState& sort)
+int TPaneModel::PlaceFor(const TFileInfo& info, const TSortState& sort) const
 {
-    if (FOrderedBy != sort)
-        StableSort(sort);
+    if (!FSorted)
+        return RowCount();
     // After every row that does not sort behind it: where a stable sort of
     // the pane with this row appended at the end would put it.
-    const TFileInfo& added = row.Info->FileInfo;
-    const auto place = std::upper_bound(FRows.begin(), FRows.end(), added, [&](const TFileInfo& info, const TPaneRow& other) {
-        return lvPspCompare(info, other.Info->FileInfo, sort) < 0;
+    const auto place = std::upper_bound(FRows.begin(), FRows.end(), info, [&](const TFileInfo& added, const TPaneRow& other) {
+        return lvPspCompare(added, other.Info->FileInfo, sort) < 0;
     });
-    const auto inserted = FRows.insert(place, std::move(row));
-    return static_cast<int>(inserted - FRows.begin());
+    return static_cast<int>(place - FRows.begin());
 }
 
 void TPaneModel::RemoveRow(int row)
@@ -70,18 +74,34 @@ void TPaneModel::RemoveRow(int row)
     }
 }
 
-void TPaneModel::Sort(const TSortState& sort)
+std::vector<int> TPaneModel::Sort(const TSortState& sort)
 {
     FSorted = true;
-    StableSort(sort);
+    return StableSort(sort);
 }
 
-void TPaneModel::StableSort(const TSortState& sort)
+std::vector<int> TPaneModel::Reorder(const TSortState& sort)
 {
-    std::stable_sort(FRows.begin(), FRows.end(), [&](const TPaneRow& a, const TPaneRow& b) {
-        return lvPspCompare(a.Info->FileInfo, b.Info->FileInfo, sort) < 0;
+    return StableSort(sort);
+}
+
+std::vector<int> TPaneModel::StableSort(const TSortState& sort)
+{
+    // Sorts the positions, then moves each row once: the permutation is
+    // what the view needs to keep its selection and current row.
+    std::vector<int> previous(FRows.size());
+    std::iota(previous.begin(), previous.end(), 0);
+    std::stable_sort(previous.begin(), previous.end(), [&](int a, int b) {
+        return lvPspCompare(FRows[static_cast<std::size_t>(a)].Info->FileInfo,
+                            FRows[static_cast<std::size_t>(b)].Info->FileInfo, sort) < 0;
     });
+    std::vector<TPaneRow> sorted;
+    sorted.reserve(FRows.size());
+    for (const int from : previous)
+        sorted.push_back(std::move(FRows[static_cast<std::size_t>(from)]));
+    FRows = std::move(sorted);
     FOrderedBy = sort;
+    return previous;
 }
 
 TFileInfo& TPaneModel::RecordAt(int row)

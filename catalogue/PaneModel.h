@@ -43,7 +43,17 @@ public:
     void RemoveRow(int row);
 
     // Marks the pane sorted and orders its rows by `sort` (stable).
-    void Sort(const TSortState& sort);
+    // Returns, for each row position after the sort, the position the row
+    // had before it.
+    std::vector<int> Sort(const TSortState& sort);
+
+    // True when AddRow with `sort` would re-sort the whole pane first.
+    bool NeedsReorder(const TSortState& sort) const { return FSorted && FOrderedBy != sort; }
+    // Orders the rows of a sorted pane by `sort` (stable), as AddRow would
+    // before placing a row; the same permutation as Sort.
+    std::vector<int> Reorder(const TSortState& sort);
+    // Where AddRow would put a row for `info`, once no re-sort is due.
+    int PlaceFor(const TFileInfo& info, const TSortState& sort) const;
     void SetSorted(bool sorted) { FSorted = sorted; }
     bool IsSorted() const { return FSorted; }
 
@@ -64,8 +74,7 @@ public:
     void ReleaseImages();
 
 private:
-    int InsertSorted(TPaneRow row, const TSortState& sort);
-    void StableSort(const TSortState& sort);
+    std::vector<int> StableSort(const TSortState& sort);
 
     std::vector<TPaneRow> FRows;
     // Pictures are 18 KB each; held by pointer so removing one in the

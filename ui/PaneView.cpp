@@ -43,19 +43,36 @@ QVariant TPaneListModel::data(const QModelIndex&, int) const
 
 int TPaneListModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort)
 {
-    if (FPane.IsSorted()) {
-        // A sorted pane may reorder all of its rows to take the new one.
-        beginResetModel();
-        const int position = FPane.AddRow(info, std::move(thumbnail), sort);
-        endResetModel();
-        emit rowsReplaced();
-        return position;
-    }
-    const int position = FPane.RowCount();
+    // A sorted pane that lost its order (the other pane changed the shared
+    // key, a record was edited) is put in order first; then the row goes
+    // where a binary search puts it, announced as one inserted row.
+    if (FPane.NeedsReorder(sort))
+        Rearrange([&] { return FPane.Reorder(sort); });
+    const int position = FPane.PlaceFor(info, sort);
     beginInsertRows(QModelIndex(), position, position);
     FPane.AddRow(info, std::move(thumbnail), sort);
     endInsertRows();
     return position;
+}
+
+void TPaneListModel::Rearrange(const std::function<std::vector<int>()>& reorder)
+{
+    // A layout change, not a reset: the view's persistent indexes (its
+    // selection, current row and open editor) follow their rows.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<int> previous = reorder();
+    std::vector<int> now(previous.size());
+    for (std::size_t position = 0; position < previous.size(); ++position)
+        now[static_cast<std::size_t>(previous[position])] = static_cast<int>(position);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before) {
+        const auto row = static_cast<std::size_t>(index.row());
+        after.append(row < now.size() ? this->index(now[row]) : QModelIndex());
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void TPaneListModel::RemoveRow(int row)
@@ -76,10 +93,7 @@ void TPaneListModel::ClearPane()
 
 void TPaneListModel::Sort(const TSortState& sort)
 {
-    beginResetModel();
-    FPane.Sort(sort);
-    endResetModel();
-    emit rowsReplaced();
+    Rearrange([&] { return FPane.Sort(sort); });
 }
 
 void TPaneListModel::ReleaseImages()
@@ -106,7 +120,6 @@ TPaneView::TPaneView(QWidget* parent)
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TPaneView::CopySelectionToPane);
-    connect(&FRows, &TPaneListModel::rowsReplaced, this, &TPaneView::ShowPaneSelection);
 }
 
 TPaneView::~TPaneView()
@@ -187,17 +200,6 @@ void TPaneView::CopySelectionToPane(const QItemSelection& selected, const QItemS
         if (index.row() < FPane.RowCount())
             FPane.SetSelected(index.row(), true);
     }
-}
-
-void TPaneView::ShowPaneSelection()
-{
-    QItemSelection selection;
-    for (int row = 0; row < FPane.RowCount(); ++row) {
-        if (FPane.Row(row).Selected)
-            selection.select(FRows.index(row), FRows.index(row));
-    }
-    const QScopedValueRollback keepFlags(FShowingSelection, true);
-    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 void TPaneView::OpenEditor(int row)

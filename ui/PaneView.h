@@ -85,12 +85,11 @@ public:
     void Sort(const TSortState& sort);
     void ReleaseImages();
 
-signals:
-    // The rows were replaced or reordered as a whole; selection is in the
-    // pane model's flags and must be shown again.
-    void rowsReplaced();
-
 private:
+    // Reorders the rows by `reorder` (which returns, for each new position,
+    // the row's old one) as one layout change.
+    void Rearrange(const std::function<std::vector<int>()>& reorder);
+
     TPaneModel& FPane;
 };
 
@@ -157,7 +156,6 @@ private:
     const TPaneView* DragSource(const QDropEvent& event) const;
     bool AcceptDrag(QDropEvent& event);
     void CopySelectionToPane(const QItemSelection& selected, const QItemSelection& deselected);
-    void ShowPaneSelection();
 
     TPaneModel FPane;
     TPaneListModel FRows;

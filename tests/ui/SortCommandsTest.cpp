@@ -128,6 +128,43 @@ TEST_F(SortCommandsTest, NoSortKeepsTheOrderUntilTheNextLoad)
     EXPECT_EQ(Computer(), *listed);
 }
 
+// A sort and a row added to a sorted pane move rows, they do not replace
+// them: the focus mark, the selection and an open editor stay with their
+// row, and the added row is one inserted row.
+TEST_F(SortCommandsTest, FocusSelectionAndEditorStayWithTheirRowThroughSortsAndAddedRows)
+{
+    TPaneView& pane = FWindow->Pane(TPaneSide::Computer);
+    const auto rowOf = [this](const std::string& name) {
+        const std::vector<std::string> names = Computer();
+        return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+    };
+    pane.clearSelection();
+    pane.SelectRow(rowOf("b.MP4"));
+    Run("actEditPCTitle");
+    ASSERT_NE(pane.Editor(), nullptr);
+    int resets = 0;
+    std::vector<int> inserted;
+    QObject::connect(&pane.Rows(), &QAbstractItemModel::modelReset, [&resets] { ++resets; });
+    QObject::connect(&pane.Rows(), &QAbstractItemModel::rowsInserted,
+                     [&inserted](const QModelIndex&, int first, int) { inserted.push_back(first); });
+
+    Run("actPCFileNameDesc");
+    ASSERT_THAT(Computer(), ElementsAre("c.MP4", "b.MP4", "a.MP4"));
+    EXPECT_EQ(pane.currentIndex().row(), 1);
+    EXPECT_THAT(SelectedRows(*FWindow, TPaneSide::Computer), ElementsAre(1));
+    EXPECT_NE(pane.Editor(), nullptr);
+
+    TFileInfo added = pane.Pane().RecordAt(0);
+    added.FileName = "d.MP4";
+    FWindow->AddRow(TPaneSide::Computer, added);
+    EXPECT_THAT(Computer(), ElementsAre("d.MP4", "c.MP4", "b.MP4", "a.MP4"));
+    EXPECT_THAT(inserted, ElementsAre(0));
+    EXPECT_EQ(resets, 0);
+    EXPECT_EQ(pane.currentIndex().row(), 2);
+    EXPECT_THAT(SelectedRows(*FWindow, TPaneSide::Computer), ElementsAre(2));
+    EXPECT_NE(pane.Editor(), nullptr);
+}
+
 TEST_F(SortCommandsTest, SelectionStaysWithItsRowWhenSorted)
 {
     const std::vector<std::string> names = Computer();
