@@ -2,6 +2,7 @@
 // pane sorted or not on its own.
 
 #include "ui/Main.h"
+#include "ui/SortCommands.h"
 
 void TfrmVantrel::RunSortCommand(const TSortCommand& command)
 {
