@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QStringList>
+#include "tests/common/RunProgram.h"
 
 #include <cstdlib>
+#include <sstream>
 #include <filesystem>
 
 namespace {
@@ -19,21 +19,23 @@ struct ToolRun {
     std::string errors;
 };
 
-ToolRun RunTool(const QStringList& arguments)
+ToolRun RunTool(const std::vector<std::string>& arguments)
 {
     const char* build = std::getenv("VANTREL_BUILD_DIR");
-    QProcess tool;
-    tool.start(QString::fromLocal8Bit(build ? build : ".") + "/vantrel-tool", arguments);
+    std::vector<std::string> command{std::string(build ? build : ".") + "/vantrel-tool"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const ProgramRun ran = RunProgram(command);
     ToolRun run;
-    if (!tool.waitForFinished(60000))
-        return run;
-    run.exitCode = tool.exitCode();
-    run.errors = tool.readAllStandardError().toStdString();
-    const QString output = QString::fromUtf8(tool.readAllStandardOutput());
-    for (const QString& line : output.split('\n', Qt::SkipEmptyParts)) {
+    run.exitCode = ran.exitCode;
+    run.errors = ran.errors;
+    std::istringstream output(ran.output);
+    for (std::string line; std::getline(output, line);) {
+        if (line.empty())
+            continue;
         std::vector<std::string> fields;
-        for (const QString& field : line.split('\t'))
-            fields.push_back(field.toStdString());
+        std::istringstream split(line);
+        for (std::string field; std::getline(split, field, '\t');)
+            fields.push_back(field);
         run.lines.push_back(std::move(fields));
     }
     return run;
