@@ -7,6 +7,7 @@
 // Invariant: every row's image index is 0 or the index of the one picture
 // added for that row, and no two rows share a picture.
 
+#include "catalogue/PlayabilityChecker.h"
 #include "catalogue/Sorting.h"
 #include "catalogue/Thumbnail.h"
 #include "catalogue/uClass.h"
@@ -21,6 +22,8 @@ struct TPaneRow {
     std::unique_ptr<TFileInfoEx> Info;
     int ImageIndex = 0;
     bool Selected = false;
+    // Whether the handheld plays the video; settled off the GUI thread.
+    std::shared_ptr<TPlayVerdict> Playability = std::make_shared<TPlayVerdict>();
 };
 
 class TPaneModel {

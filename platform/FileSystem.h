@@ -123,6 +123,8 @@ std::optional<std::vector<std::string>> ListDirectory(const std::string& folder)
 // (EEXIST otherwise), and flushes the copy and its folder to the medium.
 // 0, or the errno of the failure; a failed copy leaves nothing at `to`.
 [[nodiscard]] int CopyFileExclusive(const std::string& from, const std::string& to);
+// The same for a new file holding the `size` bytes at `bytes`.
+[[nodiscard]] int WriteFileExclusive(const std::string& to, const void* bytes, std::size_t size);
 
 // unlink(); 0 or errno.
 int RemoveFile(const std::string& path);

@@ -10,7 +10,7 @@ packages=(
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  ffmpeg
+  ffmpeg libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libswresample-dev
   xvfb xauth x11-apps xdotool imagemagick fonts-dejavu-core
   dbus-daemon dbus-bin desktop-file-utils dpkg-dev
   strace dosfstools fusefat

@@ -8,3 +8,5 @@ int runListCommand(int argc, char** argv);
 int runDrivesCommand(int argc, char** argv);
 int runSendCommand(int argc, char** argv);
 int runReceiveCommand(int argc, char** argv);
+int runCheckCommand(int argc, char** argv);
+int runThumbCommand(int argc, char** argv);

@@ -15,8 +15,21 @@ constexpr const char* kUsage = "usage: vantrel-tool title FILE [NEW-TITLE]\n"
                                "       vantrel-tool drives\n"
                                "       vantrel-tool send [--move] DRIVE VIDEO...\n"
                                "       vantrel-tool receive [--move] FOLDER VIDEO...\n"
+                               "       vantrel-tool check VIDEO...\n"
+                               "       vantrel-tool thumb VIDEO [THM]\n"
                                "       vantrel-tool --version\n"
                                "       vantrel-tool --help\n";
+
+struct TSubCommand {
+    const char* Name;
+    int (*Run)(int argc, char** argv);
+};
+
+constexpr TSubCommand kSubCommands[] = {
+    {"title", runTitleCommand},     {"list", runListCommand},   {"drives", runDrivesCommand},
+    {"send", runSendCommand},       {"receive", runReceiveCommand}, {"check", runCheckCommand},
+    {"thumb", runThumbCommand},
+};
 
 void printUsage()
 {
@@ -41,16 +54,10 @@ int main(int argc, char** argv)
         std::printf("vantrel-tool %s\n", GetVersionText(platform::ExecutablePath()).c_str());
         return 0;
     }
-    if (std::strcmp(command, "title") == 0)
-        return runTitleCommand(argc - 2, argv + 2);
-    if (std::strcmp(command, "list") == 0)
-        return runListCommand(argc - 2, argv + 2);
-    if (std::strcmp(command, "drives") == 0)
-        return runDrivesCommand(argc - 2, argv + 2);
-    if (std::strcmp(command, "send") == 0)
-        return runSendCommand(argc - 2, argv + 2);
-    if (std::strcmp(command, "receive") == 0)
-        return runReceiveCommand(argc - 2, argv + 2);
+    for (const TSubCommand& sub : kSubCommands) {
+        if (std::strcmp(command, sub.Name) == 0)
+            return sub.Run(argc - 2, argv + 2);
+    }
     printUsage();
     return 2;
 }

@@ -4,6 +4,7 @@
 #include "catalogue/ThumbnailUsers.h"
 #include "catalogue/TurningWait.h"
 #include "catalogue/uClass.h"
+#include "media/ThumbnailMaker.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "platform/StagedFile.h"
@@ -61,6 +62,11 @@ private:
     std::optional<std::string> DestinationFor(const TFileInfo& info);
     bool CopyVideo(const TFileInfo& info, const std::string& dest);
     void CopyThumbnail(TFileInfo& record, const std::string& dest);
+    void MakeThumbnail(TFileInfo& record, const std::string& sourceVideo, const std::string& dest);
+    bool OnDestinationDrive(const std::string& path) const
+    {
+        return FRequest.DriveMountPoint.empty() || IsOnMountedDrive(path, FRequest.DriveMountPoint);
+    }
     bool DeleteSource(const TFileInfo& source, bool withThumbnail);
     bool StopRequested() const { return FHooks.ShouldStop && FHooks.ShouldStop(); }
     bool Moving() const { return FRequest.Kind == TTransferKind::Move; }
@@ -101,11 +107,16 @@ bool TTransferRun::Transfer(const TBatchItem& item)
         record.NewPath = FRequest.Way == TTransferWay::ToHandheld ? item.Info.FileName : std::string();
         record.FileName = platform::NameOf(*dest);
         record.FullPath = *dest;
-        CopyThumbnail(record, *dest);
+        const bool ownThumbnail = !record.NoThumb;
+        if (ownThumbnail)
+            CopyThumbnail(record, *dest);
+        else if (FRequest.Way == TTransferWay::ToHandheld)
+            MakeThumbnail(record, item.Info.FullPath, *dest);
+        const bool thumbnailTravelled = ownThumbnail && !record.NoThumb;
 
         // Both copies are on the medium now; only then does a move take
         // the originals away. A thumbnail stays with a video that stays.
-        const bool sourceDeleted = Moving() && DeleteSource(item.Info, !record.NoThumb);
+        const bool sourceDeleted = Moving() && DeleteSource(item.Info, thumbnailTravelled);
         if (FHooks.Arrived)
             FHooks.Arrived(item, record, sourceDeleted);
     } catch (const std::exception& error) {
@@ -141,14 +152,11 @@ bool TTransferRun::CopyVideo(const TFileInfo& info, const std::string& dest)
 
 void TTransferRun::CopyThumbnail(TFileInfo& record, const std::string& dest)
 {
-    if (record.NoThumb)
-        return;
     const std::string target = ThumbnailPathFor(dest);
     const std::string& source = record.ThumbPath;
-    const std::string& mountPoint = FRequest.DriveMountPoint;
     const int error = RunWhileTurning(
-        [&source, &target, &mountPoint] {
-            if (!mountPoint.empty() && !IsOnMountedDrive(target, mountPoint))
+        [this, &source, &target] {
+            if (!OnDestinationDrive(target))
                 return ENODEV;
             return platform::CopyFileExclusive(source, target);
         },
@@ -164,6 +172,25 @@ void TTransferRun::CopyThumbnail(TFileInfo& record, const std::string& dest)
     }
     if (FHooks.Report)
         FHooks.Report(static_cast<double>(record.ThumbSize), record.ThumbPath);
+}
+
+// A video without a thumbnail gets one made from its own pictures on its
+// way to the handheld; the computer folder is not written. One that
+// cannot be decoded arrives without, as it would have anyway.
+void TTransferRun::MakeThumbnail(TFileInfo& record, const std::string& sourceVideo, const std::string& dest)
+{
+    const std::string target = ThumbnailPathFor(dest);
+    const bool made = RunWhileTurning(
+        [this, &sourceVideo, &target] {
+            return OnDestinationDrive(target) && media::WriteMadeThumbnail(sourceVideo, target).empty();
+        },
+        FCopier.OnTurn);
+    if (!made)
+        return;
+    record.NoThumb = false;
+    record.ThumbPath = target;
+    if (const auto status = platform::StatPath(target))
+        record.ThumbSize = status->Size;
 }
 
 // Deletes a moved video's source and, when it travelled too and no

@@ -10,7 +10,8 @@
 // killed part-way are removed. Then, for each video, in order: a free
 // destination name; the video through the chunked copier (flushed to the
 // medium under a temporary name, then named); the thumbnail, copied whole
-// the same way and never over an existing file; only then, on a move,
+// the same way and never over an existing file (to the handheld, a video
+// without one gets one made from its pictures); only then, on a move,
 // the source video and its thumbnail are deleted. A thumbnail that
 // another video of its folder also shows stays for that one. A source
 // that cannot be deleted stays, and is named in the result. The batch

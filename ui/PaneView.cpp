@@ -2,6 +2,8 @@
 
 #include "ui/RowEditing.h"
 
+#include "catalogue/PlayabilityChecker.h"
+
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QItemSelectionModel>
@@ -17,6 +19,13 @@ namespace {
 // Rows dragged from a pane carry no data of their own: the drop takes
 // the source pane's selection, as a command would.
 constexpr const char* kRowsMimeType = "application/x-vantrel-pane-rows";
+
+constexpr const char* kWillNotPlayHeading = "Will not play on the PSP:";
+
+TPlayabilityJob JobFor(const TPaneRow& row)
+{
+    return {row.Info->FileInfo.FullPath, row.Playability};
+}
 
 } // namespace
 
@@ -34,11 +43,19 @@ Qt::ItemFlags TPaneListModel::flags(const QModelIndex& index) const
     return QAbstractListModel::flags(index) | Qt::ItemIsEditable | Qt::ItemIsDragEnabled;
 }
 
-QVariant TPaneListModel::data(const QModelIndex&, int) const
+QVariant TPaneListModel::data(const QModelIndex& index, int role) const
 {
     // Rows show no caption text: the delegate draws everything from the
     // record.
-    return {};
+    if (role != Qt::ToolTipRole || !index.isValid() || index.row() >= FPane.RowCount())
+        return {};
+    const TPlayVerdict& verdict = *FPane.Row(index.row()).Playability;
+    if (!verdict.Known() || verdict.Plays())
+        return {};
+    QString text = QString::fromLatin1(kWillNotPlayHeading);
+    for (const std::string& reason : verdict.Reasons())
+        text += QLatin1Char('\n') + QString::fromStdString(reason);
+    return text;
 }
 
 int TPaneListModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort)
@@ -120,6 +137,7 @@ TPaneView::TPaneView(QWidget* parent)
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TPaneView::CopySelectionToPane);
+    FChecker = std::make_unique<TPlayabilityChecker>([this] { VerdictSettled(); });
 }
 
 TPaneView::~TPaneView()
@@ -132,7 +150,12 @@ TPaneView::~TPaneView()
 int TPaneView::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort)
 {
     const QScopedValueRollback keepFlags(FShowingSelection, true);
-    return FRows.AddRow(info, std::move(thumbnail), sort);
+    const int row = FRows.AddRow(info, std::move(thumbnail), sort);
+    // Inside a bracket the whole pane is asked for when it closes.
+    const TPaneRow& added = FPane.Row(row);
+    if (FUpdateDepth == 0 && added.Playability->MarkAsked())
+        FChecker->Ask({JobFor(added)}, true);
+    return row;
 }
 
 void TPaneView::RemoveRow(int row)
@@ -144,6 +167,7 @@ void TPaneView::RemoveRow(int row)
 void TPaneView::ClearPane()
 {
     const QScopedValueRollback keepFlags(FShowingSelection, true);
+    FChecker->Forget();
     FRows.ClearPane();
 }
 
@@ -156,6 +180,7 @@ void TPaneView::Sort(const TSortState& sort)
 void TPaneView::ReleaseImages()
 {
     const QScopedValueRollback keepFlags(FShowingSelection, true);
+    FChecker->Forget();
     FRows.ReleaseImages();
 }
 
@@ -184,8 +209,59 @@ void TPaneView::BeginUpdate()
 
 void TPaneView::EndUpdate()
 {
-    if (FUpdateDepth > 0 && --FUpdateDepth == 0)
+    if (FUpdateDepth > 0 && --FUpdateDepth == 0) {
         setUpdatesEnabled(true);
+        CheckRows();
+    }
+}
+
+std::pair<int, int> TPaneView::RowsInView() const
+{
+    const int count = FPane.RowCount();
+    if (count == 0)
+        return {0, -1};
+    const QModelIndex first = indexAt(QPoint(1, 1));
+    const QModelIndex last = indexAt(QPoint(1, viewport()->height() - 1));
+    return {first.isValid() ? first.row() : 0, last.isValid() ? last.row() : count - 1};
+}
+
+void TPaneView::CheckRows()
+{
+    // One pass over the records (no file is touched here): the rows in
+    // view go ahead, the rest follow in pane order.
+    const auto [first, last] = RowsInView();
+    std::vector<TPlayabilityJob> inView;
+    std::vector<TPlayabilityJob> others;
+    for (int row = 0; row < FPane.RowCount(); ++row) {
+        const TPaneRow& paneRow = FPane.Row(row);
+        if (!paneRow.Playability->MarkAsked())
+            continue;
+        (row >= first && row <= last ? inView : others).push_back(JobFor(paneRow));
+    }
+    FChecker->Ask(std::move(others), false);
+    FChecker->Ask(std::move(inView), true);
+}
+
+void TPaneView::CheckRowsInView()
+{
+    const auto [first, last] = RowsInView();
+    std::vector<TPlayabilityJob> inView;
+    for (int row = first; row <= last && row < FPane.RowCount(); ++row) {
+        const TPaneRow& paneRow = FPane.Row(row);
+        if (!paneRow.Playability->Known())
+            inView.push_back(JobFor(paneRow));
+    }
+    FChecker->Ask(std::move(inView), true);
+}
+
+void TPaneView::VerdictSettled()
+{
+    if (FRepaintPosted.exchange(true))
+        return;
+    QMetaObject::invokeMethod(this, [this] {
+        FRepaintPosted = false;
+        viewport()->update();
+    }, Qt::QueuedConnection);
 }
 
 void TPaneView::CopySelectionToPane(const QItemSelection& selected, const QItemSelection& deselected)
@@ -258,6 +334,8 @@ void TPaneView::mouseDoubleClickEvent(QMouseEvent* event)
 void TPaneView::scrollContentsBy(int dx, int dy)
 {
     QListView::scrollContentsBy(dx, dy);
+    if (dy != 0)
+        CheckRowsInView();
     QLineEdit* editor = FEditor.data();
     if (editor == nullptr)
         return;

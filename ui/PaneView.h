@@ -22,11 +22,14 @@ class QKeyEvent;
 class QMimeData;
 class QMouseEvent;
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 class TPaneView;
+class TPlayabilityChecker;
 class TRowDelegate;
 class QLineEdit;
 
@@ -74,6 +77,7 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // The tooltip of a row whose video will not play gives the reasons.
     QVariant data(const QModelIndex& index, int role) const override;
 
     const TPaneModel& Pane() const { return FPane; }
@@ -138,6 +142,11 @@ public:
     // The pointer picture shown while a copy from the other pane hovers.
     void SetCopyCursor(const QCursor& cursor) { FCopyCursor = cursor; }
 
+    // Asks the worker for the verdict of every row not asked about yet,
+    // the rows in view first. Runs by itself when an update bracket
+    // closes; a row added outside one is asked for at once.
+    void CheckRows();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -156,6 +165,12 @@ private:
     const TPaneView* DragSource(const QDropEvent& event) const;
     bool AcceptDrag(QDropEvent& event);
     void CopySelectionToPane(const QItemSelection& selected, const QItemSelection& deselected);
+    // The rows now in view, first and last; {0, -1} when none.
+    std::pair<int, int> RowsInView() const;
+    // Moves the rows in view ahead of the worker's queue.
+    void CheckRowsInView();
+    // Called on the worker thread: one repaint posted at a time.
+    void VerdictSettled();
 
     TPaneModel FPane;
     TPaneListModel FRows;
@@ -167,6 +182,9 @@ private:
     QPointer<QLineEdit> FEditor;
     QPersistentModelIndex FEditIndex;
     QCursor FCopyCursor;
+    std::atomic<bool> FRepaintPosted{false};
+    // Last: its worker stops before anything it reports to goes.
+    std::unique_ptr<TPlayabilityChecker> FChecker;
 };
 
 // Holds a pane's update bracket open for a scope.

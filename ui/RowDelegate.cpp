@@ -32,7 +32,31 @@ void DrawLine(QPainter& painter, const QFontMetrics& metrics, int left, int top,
     painter.drawText(QPoint(left, top + metrics.ascent()), text);
 }
 
+// A filled disc with an exclamation mark: readable at the text's size
+// and in any font, since it is drawn rather than written.
+void DrawPlayMark(QPainter& painter, const QRect& box)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kWillNotPlayColour);
+    painter.drawEllipse(box);
+    const double unit = box.width() / 8.0;
+    const QPointF centre = QRectF(box).center();
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(centre.x() - unit / 2, box.top() + 1.5 * unit, unit, 3.5 * unit));
+    painter.drawRect(QRectF(centre.x() - unit / 2, box.top() + 5.75 * unit, unit, unit));
+    painter.restore();
+}
+
 } // namespace
+
+QRect PlayMarkRect(int nameLeft, int nameTop, const QFont& font, const QString& nameLine)
+{
+    const QFontMetrics metrics(font);
+    const int side = metrics.height();
+    return QRect(nameLeft + metrics.horizontalAdvance(nameLine) + side / 3, nameTop, side, side);
+}
 
 int TextHeight(const QFont& font)
 {
@@ -58,7 +82,7 @@ TRowLayout RowLayout(const QRect& row, int textHeight, bool hasPicture)
 }
 
 void lvDrawItem(QPainter& painter, const QRect& row, bool selected, const TFileInfoEx* record,
-                const TThumbnail* picture, const QFont& font, const QPalette& palette)
+                const TThumbnail* picture, bool willNotPlay, const QFont& font, const QPalette& palette)
 {
     if (record == nullptr)
         return;
@@ -92,8 +116,10 @@ void lvDrawItem(QPainter& painter, const QRect& row, bool selected, const TFileI
         DrawLine(painter, metrics, layout.TextLeft, layout.TitleTop, QString::fromLatin1(kCorruptedTitle));
         painter.setPen(kTextColour);
     }
-    DrawLine(painter, metrics, layout.TextLeft, layout.NameTop,
-             QString::fromLatin1(kNameLabel) + QString::fromStdString(info.FileName));
+    const QString nameLine = QString::fromLatin1(kNameLabel) + QString::fromStdString(info.FileName);
+    DrawLine(painter, metrics, layout.TextLeft, layout.NameTop, nameLine);
+    if (willNotPlay)
+        DrawPlayMark(painter, PlayMarkRect(layout.TextLeft, layout.NameTop, font, nameLine));
     DrawLine(painter, metrics, layout.TextLeft, layout.DetailsTop,
              QString::fromStdString(FormatSize(info.Size) + " " + info.WriteTime));
     painter.restore();
@@ -109,8 +135,9 @@ void TRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     const TThumbnail* picture = row.ImageIndex >= 0 && row.ImageIndex < FPane.ImageCount()
         ? &FPane.Image(row.ImageIndex)
         : nullptr;
+    const bool willNotPlay = row.Playability->Known() && !row.Playability->Plays();
     lvDrawItem(*painter, option.rect, option.state.testFlag(QStyle::State_Selected), row.Info.get(), picture,
-               option.font, option.palette);
+               willNotPlay, option.font, option.palette);
 }
 
 QSize TRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const

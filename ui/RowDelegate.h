@@ -43,10 +43,19 @@ int TextHeight(const QFont& font);
 // Height of every row: the picture with a small margin above and below.
 inline constexpr int kRowHeight = TThumbnail::Height + 4;
 
+// Where the mark of a video the handheld will not play goes: a square
+// of the text's height just after the name line that starts at
+// `nameLeft`, `nameTop`.
+QRect PlayMarkRect(int nameLeft, int nameTop, const QFont& font, const QString& nameLine);
+
+// The colour of that mark.
+inline const QColor kWillNotPlayColour{224, 112, 0};
+
 // Draws one row into `painter`. A row without a record draws nothing;
-// `picture` null draws no picture.
+// `picture` null draws no picture; `willNotPlay` adds the mark after the
+// name.
 void lvDrawItem(QPainter& painter, const QRect& row, bool selected, const TFileInfoEx* record,
-                const TThumbnail* picture, const QFont& font, const QPalette& palette);
+                const TThumbnail* picture, bool willNotPlay, const QFont& font, const QPalette& palette);
 
 // The list views' item delegate: lvDrawItem for every row of one pane.
 // (A styled delegate underneath for its editor handling: Enter commits,

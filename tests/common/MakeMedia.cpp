@@ -51,3 +51,13 @@ void MakePicture(const std::string& target, const std::string& source)
     if (made.exitCode != 0)
         throw std::runtime_error("ffmpeg failed: " + made.errors);
 }
+
+void MakeClip(const std::string& target, const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> command = {"ffmpeg", "-nostdin", "-y", "-v", "error"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    command.push_back(target);
+    const ProgramRun made = RunProgram(command);
+    if (made.exitCode != 0)
+        throw std::runtime_error("ffmpeg failed on " + target + ": " + made.errors);
+}

@@ -3,6 +3,7 @@
 // Test media made by FFmpeg.
 
 #include <optional>
+#include <vector>
 #include <string>
 
 // How a test video is made.
@@ -27,3 +28,7 @@ void MakeVideo(const std::string& target, const VideoRecipe& recipe);
 // A one-frame 160 x 120 JPEG of the lavfi source `source` ("testsrc",
 // "color=c=red").
 void MakePicture(const std::string& target, const std::string& source);
+
+// Runs `ffmpeg -nostdin -y -v error ARGUMENTS... TARGET`: any clip a test
+// needs, from its own inputs and encoder settings.
+void MakeClip(const std::string& target, const std::vector<std::string>& arguments);

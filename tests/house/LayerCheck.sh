@@ -14,10 +14,10 @@ root=$1
 layers=(
   "psptitle:"
   "platform:"
-  "catalogue:platform psptitle"
-  "transfer:catalogue platform psptitle"
-  "support:platform"
   "media:platform psptitle"
+  "catalogue:media platform psptitle"
+  "transfer:catalogue media platform psptitle"
+  "support:platform"
   "errorreport:support platform"
   "ui:transfer catalogue support media platform psptitle"
   "tools:transfer catalogue support media platform psptitle"

@@ -7,6 +7,8 @@
 #include "platform/FileSystem.h"
 #include "tests/catalogue/TestFolders.h"
 #include "catalogue/HandheldFolder.h"
+#include "catalogue/Thumbnail.h"
+#include "tests/common/MakeMedia.h"
 
 #include <gtest/gtest.h>
 
@@ -420,4 +422,52 @@ TEST_F(TransferTest, AMoveBackDeletesNothingOnAHandheldThatWasUnplugged)
     EXPECT_TRUE(Exists(video.Info.FullPath));
     EXPECT_TRUE(Exists(video.Info.ThumbPath));
     EXPECT_TRUE(recorder.RemovedRows.empty());
+}
+
+TEST_F(TransferTest, AVideoWithoutAThumbnailArrivesWithOneMadeFromItsPictures)
+{
+    // A real video without a thumbnail, shown with the pane's default
+    // picture, copied and then moved.
+    TBatchItem video = ComputerVideo(FComputer, "phone.mp4", 0, false, 0);
+    MakeClip(video.Info.FullPath, {"-f", "lavfi", "-i", "testsrc2=s=320x240:r=10:d=2", "-c:v", "libx264",
+                                   "-preset", "veryfast", "-pix_fmt", "yuv420p"});
+    video.Info.Size = static_cast<double>(fs::file_size(video.Info.FullPath));
+    const std::string defaultPicture = FRoot / "default.THM";
+    CopyBytes(ThumbnailPicture(), defaultPicture);
+    video.Info.ThumbPath = defaultPicture;
+    int highest = 0;
+
+    TRecorder copying;
+    ASSERT_EQ(copying.Run(TTransferWay::ToHandheld, TTransferKind::Copy, FHandheld, Snapshot({video}), &highest).Outcome,
+              TBatchOutcome::Done);
+    const TFileInfo& arrived = copying.Records.at(0);
+    EXPECT_FALSE(arrived.NoThumb);
+    EXPECT_EQ(arrived.ThumbPath, FHandheld + "M4V00001.THM");
+    EXPECT_EQ(arrived.ThumbSize, static_cast<std::int64_t>(fs::file_size(arrived.ThumbPath)));
+    // A picture the pane can show, not the placeholder.
+    const std::optional<TThumbnail> picture = DecodeThumbnail(arrived.ThumbPath);
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_NE(picture->Pixels, TThumbnail::Placeholder().Pixels);
+    // The computer folder is only read.
+    EXPECT_EQ(EntriesOf(FComputer), std::vector<std::string>{"phone.mp4"});
+
+    TRecorder moving;
+    ASSERT_EQ(moving.Run(TTransferWay::ToHandheld, TTransferKind::Move, FHandheld, Snapshot({video}), &highest).Outcome,
+              TBatchOutcome::Done);
+    EXPECT_TRUE(Exists(FHandheld + "M4V00002.THM"));
+    EXPECT_FALSE(Exists(video.Info.FullPath));
+    // The default picture the row showed was never the video's own.
+    EXPECT_EQ(ReadFile(defaultPicture), ReadFile(ThumbnailPicture()));
+}
+
+TEST_F(TransferTest, VideosComingBackGetNoMadeThumbnail)
+{
+    fs::create_directories(FHandheld);
+    TBatchItem video = ComputerVideo(FHandheld, "M4V00001.MP4", 0, false, 0);
+    CopyBytes(HandheldVideo(), video.Info.FullPath);
+    video.Info.Size = static_cast<double>(fs::file_size(video.Info.FullPath));
+    TRecorder recorder;
+    ASSERT_EQ(recorder.Run(TTransferWay::ToComputer, TTransferKind::Copy, FComputer, Snapshot({video})).Outcome,
+              TBatchOutcome::Done);
+    EXPECT_EQ(EntriesOf(FComputer), std::vector<std::string>{"M4V00001.MP4"});
 }

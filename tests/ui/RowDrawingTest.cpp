@@ -5,6 +5,11 @@
 
 #include "ui/RowDelegate.h"
 
+#include "tests/common/MakeMedia.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+
 #include <QImage>
 #include <QItemSelectionModel>
 
@@ -70,6 +75,39 @@ protected:
     {
         const TRowLayout layout = Layout();
         return image.pixelColor(layout.Thumbnail + QPoint(TThumbnail::Width / 2, TThumbnail::Height / 2));
+    }
+
+    // Pixels of the will-not-play mark's colour inside `area`.
+    static int MarkPixels(const QImage& image, const QRect& area)
+    {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                if (std::abs(pixel.red() - kWillNotPlayColour.red()) < 24 &&
+                    std::abs(pixel.green() - kWillNotPlayColour.green()) < 24 && pixel.blue() < 40)
+                    ++count;
+            }
+        }
+        return count;
+    }
+
+    // Lets the worker settle every row's verdict and the view repaint.
+    void WaitForVerdicts()
+    {
+        QElapsedTimer waited;
+        waited.start();
+        auto settled = [&] {
+            for (int row = 0; row < Pane().Pane().RowCount(); ++row) {
+                if (!Pane().Pane().Row(row).Playability->Known())
+                    return false;
+            }
+            return true;
+        };
+        while (!settled() && waited.elapsed() < 30'000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QApplication::processEvents();
+        ASSERT_TRUE(settled());
     }
 
     std::unique_ptr<TfrmVantrel> FWindow;
@@ -165,6 +203,36 @@ TEST_F(RowDrawingTest, UnreadableTitleShowsTheRedLineAndBlackDetails)
 
     const QImage fine = Render(RowOf("fine.MP4"));
     EXPECT_EQ(RedPixels(fine, titleLine), 0);
+}
+
+TEST_F(RowDrawingTest, AVideoThatWillNotPlayHasAMarkAfterItsNameAndItsReasonsInTheTooltip)
+{
+    const std::string folder = MakeFolder("videos");
+    Put(TSampleFiles::Video("Fine"), folder, "fine.MP4");
+    MakeClip(folder + "/phone.MP4", {"-f", "lavfi", "-i", "testsrc2=s=640x360:r=25:d=0.2", "-c:v", "libx264",
+                                     "-preset", "veryfast", "-pix_fmt", "yuv420p", "-profile:v", "high"});
+    FWindow = StartWindow(folder);
+    WaitForVerdicts();
+
+    for (const char* name : {"fine.MP4", "phone.MP4"}) {
+        SCOPED_TRACE(name);
+        const int row = RowOf(name);
+        const QImage image = Render(row);
+        const TRowLayout layout = Layout();
+        const QRect mark = PlayMarkRect(layout.TextLeft, layout.NameTop, Pane().font(),
+                                        QString::fromLatin1(kNameLabel) + QString::fromLatin1(name));
+        const QVariant tip = Pane().model()->data(Pane().model()->index(row, 0), Qt::ToolTipRole);
+        if (std::string(name) == "fine.MP4") {
+            EXPECT_EQ(MarkPixels(image, mark), 0);
+            EXPECT_FALSE(tip.isValid());
+            continue;
+        }
+        EXPECT_GT(MarkPixels(image, mark), mark.width() * mark.height() / 3);
+        EXPECT_EQ(tip.toString(), QStringLiteral("Will not play on the PSP:\n"
+                                                 "video is H.264 High profile; the handheld plays Baseline and Main\n"
+                                                 "picture is 640 x 360; the handheld shows at most 480 x 272 (720 x "
+                                                 "480 for H.264 Main up to level 3.0)"));
+    }
 }
 
 TEST_F(RowDrawingTest, LongNamesAreNotShortened)

@@ -125,8 +125,14 @@ TEST_F(TransfersTest, CopyToTheHandheldAddsRowsAndKeepsTheComputerSide)
     EXPECT_EQ(holiday.ThumbPath, FHandheld + holiday.FileName.substr(0, 8) + ".THM");
     const TFileInfo& beach = ArrivedFrom("beach.mp4");
     EXPECT_EQ(ReadFile(beach.FullPath), ReadFile(TSampleFiles::Video("Beach")));
-    EXPECT_TRUE(beach.NoThumb);
-    EXPECT_FALSE(Exists(ThumbnailPathFor(beach.FullPath)));
+    // A video without a thumbnail gets one made on the way, and its new
+    // row shows that picture; the computer folder gains nothing.
+    EXPECT_FALSE(beach.NoThumb);
+    EXPECT_TRUE(Exists(ThumbnailPathFor(beach.FullPath)));
+    const std::vector<std::string> handheld = Names(*FWindow, TPaneSide::Handheld);
+    const auto beachRow = std::find(handheld.begin(), handheld.end(), beach.FileName) - handheld.begin();
+    EXPECT_NE(FWindow->Pane(TPaneSide::Handheld).Pane().Row(static_cast<int>(beachRow)).ImageIndex, 0);
+    EXPECT_FALSE(Exists(FComputer + "beach.THM"));
     ExpectIdle();
 }
 
