@@ -40,11 +40,38 @@ public:
     std::uint64_t BytesRead() const { return FBytesRead; }
 
     // The `count` bytes at `offset`, fewer where the file ends first.
+    // Small reads come from a window of the file read ahead: box headers
+    // and the small boxes between them lie close together, and one read
+    // costs less than a dozen.
     std::vector<std::uint8_t> Read(std::uint64_t offset, std::uint64_t count)
     {
         if (offset >= FSize)
             return {};
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min(count, FSize - offset)));
+        count = std::min(count, FSize - offset);
+        if (count > kWindowSize)
+            return ReadFromFile(offset, count);
+        const bool inWindow = offset >= FWindowOffset && offset + count <= FWindowOffset + FWindow.size();
+        if (!inWindow) {
+            FWindow = ReadFromFile(offset, std::min<std::uint64_t>(kWindowSize, FSize - offset));
+            FWindowOffset = offset;
+        }
+        const auto from = FWindow.begin() + static_cast<std::ptrdiff_t>(offset - FWindowOffset);
+        const auto available = static_cast<std::uint64_t>(FWindow.end() - from);
+        return {from, from + static_cast<std::ptrdiff_t>(std::min(count, available))};
+    }
+
+    TBoxHeader Header(std::uint64_t offset, std::uint64_t limit, std::string_view limitName)
+    {
+        return ParseBoxHeader(Read(offset, std::min<std::uint64_t>(kMaxBoxHeader, limit - offset)), offset, limit,
+                              limitName);
+    }
+
+private:
+    static constexpr std::uint64_t kWindowSize = 4096;
+
+    std::vector<std::uint8_t> ReadFromFile(std::uint64_t offset, std::uint64_t count)
+    {
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
         std::size_t got = 0;
         while (got < bytes.size()) {
             const ssize_t now = pread(FFile.Get(), bytes.data() + got, bytes.size() - got,
@@ -62,16 +89,11 @@ public:
         return bytes;
     }
 
-    TBoxHeader Header(std::uint64_t offset, std::uint64_t limit, std::string_view limitName)
-    {
-        return ParseBoxHeader(Read(offset, std::min<std::uint64_t>(kMaxBoxHeader, limit - offset)), offset, limit,
-                              limitName);
-    }
-
-private:
     platform::FileDescriptor FFile;
     std::uint64_t FSize = 0;
     std::uint64_t FBytesRead = 0;
+    std::vector<std::uint8_t> FWindow;
+    std::uint64_t FWindowOffset = 0;
 };
 
 TContainer ContainerOf(TBytes start)
