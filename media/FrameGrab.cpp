@@ -1,16 +1,9 @@
 #include "media/FrameGrab.h"
 
+#include "media/Libav.h"
 #include "media/MediaProblem.h"
 
-#include <algorithm>
 #include <memory>
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
-}
 
 namespace media {
 
@@ -26,82 +19,11 @@ constexpr int kMaxDecodedFrames = 600;
 // counts as black.
 constexpr int kBlackLevel = 20;
 
-struct FormatCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct CodecFreer {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameFreer {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFreer {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct ScalerFreer {
-    void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
-};
-using TFormat = std::unique_ptr<AVFormatContext, FormatCloser>;
-using TDecoder = std::unique_ptr<AVCodecContext, CodecFreer>;
-using TFrame = std::unique_ptr<AVFrame, FrameFreer>;
-using TPacket = std::unique_ptr<AVPacket, PacketFreer>;
-using TScaler = std::unique_ptr<SwsContext, ScalerFreer>;
-
-[[noreturn]] void ThrowUndecodable(const std::string& what, int error)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
-    throw TMediaProblem("cannot be decoded: " + what + " (" + text + ")");
-}
-
-TFormat OpenFormat(const std::string& path)
-{
-    AVFormatContext* opened = nullptr;
-    if (const int error = avformat_open_input(&opened, path.c_str(), nullptr, nullptr); error < 0)
-        ThrowUndecodable("the file does not open as a video", error);
-    TFormat format(opened);
-    if (const int error = avformat_find_stream_info(format.get(), nullptr); error < 0)
-        ThrowUndecodable("its streams cannot be read", error);
-    return format;
-}
-
-TDecoder OpenDecoder(const AVStream& stream, const AVCodec& codec)
-{
-    TDecoder decoder(avcodec_alloc_context3(&codec));
-    if (!decoder)
-        throw TMediaProblem("cannot be decoded: out of memory");
-    if (const int error = avcodec_parameters_to_context(decoder.get(), stream.codecpar); error < 0)
-        ThrowUndecodable("its video settings are not valid", error);
-    // One picture is wanted: frame threads would only delay it.
-    decoder->thread_type = FF_THREAD_SLICE;
-    if (const int error = avcodec_open2(decoder.get(), &codec, nullptr); error < 0)
-        ThrowUndecodable("its video codec cannot be opened", error);
-    return decoder;
-}
-
-// The size a picture of `frame` takes inside width x height, its shape
-// (display aspect) kept, in even pixels.
-void FittedSize(const AVFrame& frame, int width, int height, int& fittedWidth, int& fittedHeight)
-{
-    double aspect = static_cast<double>(frame.width) / frame.height;
-    if (frame.sample_aspect_ratio.num > 0 && frame.sample_aspect_ratio.den > 0)
-        aspect *= av_q2d(frame.sample_aspect_ratio);
-    if (aspect >= static_cast<double>(width) / height) {
-        fittedWidth = width;
-        fittedHeight = static_cast<int>(width / aspect + 0.5);
-    } else {
-        fittedHeight = height;
-        fittedWidth = static_cast<int>(height * aspect + 0.5);
-    }
-    fittedWidth = std::clamp(fittedWidth & ~1, 2, width);
-    fittedHeight = std::clamp(fittedHeight & ~1, 2, height);
-}
-
 TPicture Fit(const AVFrame& frame, int width, int height)
 {
-    int fittedWidth = 0;
-    int fittedHeight = 0;
-    FittedSize(frame, width, height, fittedWidth, fittedHeight);
+    const TFittedSize fitted = FitInside(frame.width, frame.height, frame.sample_aspect_ratio, width, height, true);
+    const int fittedWidth = fitted.Width;
+    const int fittedHeight = fitted.Height;
     TScaler scaler(sws_getContext(frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), fittedWidth,
                                   fittedHeight, AV_PIX_FMT_RGB24, SWS_AREA, nullptr, nullptr, nullptr));
     if (!scaler)
@@ -136,11 +58,9 @@ public:
     TPicture Run(double pick)
     {
         FPick = pick;
-        TPacket packet(av_packet_alloc());
-        TFrame frame(av_frame_alloc());
-        FLatestBefore.reset(av_frame_alloc());
-        if (!packet || !frame || !FLatestBefore)
-            throw TMediaProblem("cannot be decoded: out of memory");
+        TPacket packet = NewPacket();
+        TFrame frame = NewFrame();
+        FLatestBefore = NewFrame();
         bool draining = false;
         while (!FDone) {
             if (!draining) {
@@ -224,7 +144,6 @@ double PickTime(const AVFormatContext& format, const AVStream& stream)
 
 TPicture GrabFrame(const std::string& path, int width, int height)
 {
-    av_log_set_level(AV_LOG_QUIET);
     TFormat format = OpenFormat(path);
     const AVCodec* codec = nullptr;
     const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
@@ -235,7 +154,8 @@ TPicture GrabFrame(const std::string& path, int width, int height)
         if (static_cast<int>(i) != index)
             format->streams[i]->discard = AVDISCARD_ALL;
     }
-    TDecoder decoder = OpenDecoder(stream, *codec);
+    // One picture is wanted: frame threads would only delay it.
+    TCodec decoder = OpenDecoder(stream, *codec, FF_THREAD_SLICE);
     const double pick = PickTime(*format, stream);
     if (pick > 0) {
         // To the key frame before the pick; a failed seek decodes from the start.

@@ -1,6 +1,7 @@
 #include "media/Playability.h"
 
 #include "media/BoxHeader.h"
+#include "media/HandheldTarget.h"
 #include "media/MediaProblem.h"
 
 #include <cmath>
@@ -25,9 +26,6 @@ constexpr int kMaxWidth = 480;
 constexpr int kMaxHeight = 272;
 constexpr double kMaxFrameRate = 30.0;
 constexpr double kMaxDvdFrameRate = 30000.0 / 1001.0;
-// Headers state rates as sample counts over durations: allow for the
-// rounding of a duration.
-constexpr double kRateSlack = 0.01;
 
 const char* H264ProfileName(int profile)
 {
@@ -156,7 +154,7 @@ void JudgeH264(const TVideoTrack& video, std::vector<std::string>& reasons)
                           "; the handheld shows at most 480 x 272 (720 x 480 for H.264 Main up to level 3.0)");
     }
     const bool dvdWidth = dvd && video.Width == 720;
-    if (video.FrameRate > (dvdWidth ? kMaxDvdFrameRate : kMaxFrameRate) + kRateSlack) {
+    if (video.FrameRate > (dvdWidth ? kMaxDvdFrameRate : kMaxFrameRate) + kFrameRateSlack) {
         reasons.push_back("frame rate is " + RateText(video.FrameRate) + " frames per second; the handheld plays " +
                           (dvdWidth ? "720 x 480 at most at 29.97" : "at most 30 (29.97 at 720 x 480)"));
     }
@@ -175,7 +173,7 @@ void JudgeMpeg4(const TVideoTrack& video, std::vector<std::string>& reasons)
         reasons.push_back("picture is " + SizeText(video.Width, video.Height) +
                           "; the handheld shows MPEG-4 at most 480 x 272");
     }
-    if (video.FrameRate > kMaxFrameRate + kRateSlack) {
+    if (video.FrameRate > kMaxFrameRate + kFrameRateSlack) {
         reasons.push_back("frame rate is " + RateText(video.FrameRate) +
                           " frames per second; the handheld plays at most 30");
     }
