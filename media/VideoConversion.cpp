@@ -13,16 +13,20 @@ namespace media {
 
 namespace {
 
-// The source's rate where it is at most 29.97, half of it where that is
-// (50 and 59.94 become 25 and 29.97), else 29.97.
+// The source's rate where it is at most 29.97; 29.97 for 30 (one picture
+// in a thousand dropped, where halving would judder); half of a double
+// rate (50 and 59.94 become 25 and 29.97); else 29.97.
 AVRational ConvertedRate(AVRational source)
 {
     const AVRational most{kTargetRateNumerator, kTargetRateDenominator};
     if (source.num <= 0 || source.den <= 0)
         return most;
     const double limit = av_q2d(most) + kFrameRateSlack;
-    if (av_q2d(source) <= limit)
+    const double rate = av_q2d(source);
+    if (rate <= limit)
         return source;
+    if (rate <= 30.0 + kFrameRateSlack)
+        return most;
     const AVRational half = av_mul_q(source, AVRational{1, 2});
     return av_q2d(half) <= limit ? half : most;
 }
