@@ -2,9 +2,10 @@
 
 #include "media/Playability.h"
 
-void TPlayVerdict::Settle(std::vector<std::string> reasons)
+void TPlayVerdict::Settle(std::vector<std::string> reasons, bool readable)
 {
     FReasons = std::move(reasons);
+    FReadable = readable;
     FAsked.store(true, std::memory_order_relaxed);
     FKnown.store(true, std::memory_order_release);
 }
@@ -54,7 +55,8 @@ void TPlayabilityChecker::Work(std::stop_token stop)
         // Asked twice (moved forward when it came into view): checked once.
         if (job.Verdict->Known())
             continue;
-        job.Verdict->Settle(std::move(media::CheckPlayability(job.Path).Reasons));
+        media::TPlayability verdict = media::CheckPlayability(job.Path);
+        job.Verdict->Settle(std::move(verdict.Reasons), verdict.Readable);
         if (FChecked)
             FChecked();
     }

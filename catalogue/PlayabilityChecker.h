@@ -23,15 +23,18 @@ public:
     bool Plays() const { return FReasons.empty(); }
     // Why the video will not play, one reason each.
     const std::vector<std::string>& Reasons() const { return FReasons; }
+    // The file read as a video of a known kind (see media::TPlayability).
+    bool Readable() const { return FReadable; }
 
     // True the first time it is called: whether to ask for a check.
     bool MarkAsked() { return !FAsked.exchange(true, std::memory_order_relaxed); }
 
     // The worker's side, and for rows whose verdict is known already.
-    void Settle(std::vector<std::string> reasons);
+    void Settle(std::vector<std::string> reasons, bool readable);
 
 private:
     std::vector<std::string> FReasons;
+    bool FReadable = true;
     std::atomic<bool> FKnown{false};
     std::atomic<bool> FAsked{false};
 };

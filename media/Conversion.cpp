@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace media {
 
@@ -59,7 +60,13 @@ private:
         if (video < 0 && audio < 0)
             throw TMediaProblem("cannot be converted: it has no pictures or sound that this computer decodes");
 
-        platform::StagedResult staged = platform::CreateStaged(platform::FolderOf(FTarget));
+        // The handheld's video folder is made when missing, as a copy makes
+        // it, and the folders made are flushed with the video.
+        const std::string folder = platform::FolderOf(FTarget);
+        std::vector<std::string> madeFolders;
+        if (!platform::IsDirectory(folder))
+            (void)platform::MakeDirectories(folder, &madeFolders);  // a failure shows at the create
+        platform::StagedResult staged = platform::CreateStaged(folder);
         if (!staged.File.IsOpen()) {
             FResult = WriteFailed(staged.Error);
             return;
@@ -128,7 +135,12 @@ private:
             FResult = WriteFailed(FOutput->Error());
             return;
         }
-        if (int error = staged.File.Commit(platform::NameOf(FTarget), false); error != 0 || (error = staged.File.Finish()) != 0) {
+        int error = staged.File.Commit(platform::NameOf(FTarget), false);
+        if (error == 0)
+            error = platform::SyncMadeFolders(madeFolders);
+        if (error == 0)
+            error = staged.File.Finish();
+        if (error != 0) {
             FResult = WriteFailed(error);
             return;
         }
@@ -162,6 +174,18 @@ TConversionResult ConvertForHandheld(const std::string& source, const std::strin
     if (platform::Exists(target))
         return {TConversionStatus::Failed, "cannot write " + target + ": " + platform::ErrorText(EEXIST), target, EEXIST};
     return TConversionRun(source, target, hooks).Run(title);
+}
+
+bool CanConvert(const std::string& path)
+{
+    try {
+        const TFormat format = OpenFormat(path);
+        const AVCodec* decoder = nullptr;
+        return DecodableStream(*format, AVMEDIA_TYPE_VIDEO, decoder) >= 0 ||
+               DecodableStream(*format, AVMEDIA_TYPE_AUDIO, decoder) >= 0;
+    } catch (const TMediaProblem&) {
+        return false;
+    }
 }
 
 std::optional<double> VideoDuration(const std::string& path)

@@ -241,6 +241,7 @@ TPlayability JudgeHeaders(const TMovieHeaders& headers)
     auto& reasons = verdict.Reasons;
     if (headers.Container != TContainer::Mp4) {
         reasons.push_back(std::string(ContainerName(headers.Container)) + "; the handheld plays MP4");
+        verdict.Readable = headers.Container != TContainer::Unknown;
         return verdict;
     }
     if (headers.Fragmented)
@@ -259,9 +260,9 @@ TPlayability CheckPlayability(const std::string& path)
     try {
         return JudgeHeaders(ReadMovieHeaders(path));
     } catch (const TMediaProblem& problem) {
-        return TPlayability{{problem.what()}};
+        return TPlayability{{problem.what()}, false};
     } catch (const std::exception& error) {
-        return TPlayability{{std::string("cannot be read: ") + error.what()}};
+        return TPlayability{{std::string("cannot be read: ") + error.what()}, false};
     }
 }
 

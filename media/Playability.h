@@ -16,6 +16,10 @@ struct TPlayability {
     // Empty when the video plays. A file that cannot be read or is
     // damaged has one reason saying so.
     std::vector<std::string> Reasons;
+    // The file reads as a video of a kind the check knows; false when it
+    // cannot be read, is damaged, or is of no known kind (its one reason
+    // says which): a conversion has little to start from.
+    bool Readable = true;
 
     bool Plays() const { return Reasons.empty(); }
     // The reasons joined with "; ".

@@ -1,11 +1,13 @@
-// vantrel-tool send [--move] DRIVE VIDEO...
+// vantrel-tool send [--move] [--convert] DRIVE VIDEO...
 // vantrel-tool receive [--move] FOLDER VIDEO...
 //
 // The window's transfers for scripts, through the same engine. send puts
 // each VIDEO into DRIVE/MP_ROOT/100MNV01/ under the next free handheld
 // name after the highest number there; receive puts each handheld VIDEO
 // into FOLDER under its handheld name, or with a "_N" suffix when that is
-// taken. Thumbnails travel with their videos.
+// taken. Thumbnails travel with their videos. With --convert, send
+// converts the videos the handheld will not play into ones it does, and
+// copies the others byte for byte.
 //
 // Standard output gets one line per video as it is done:
 // SOURCE<TAB>DESTINATION. Standard error gets a progress line while a
@@ -23,6 +25,7 @@
 #include "platform/MountLookup.h"
 #include "platform/TerminationSignals.h"
 #include "transfer/BatchChecks.h"
+#include "transfer/ConversionPlan.h"
 #include "transfer/Transfer.h"
 
 #include <cstdio>
@@ -36,17 +39,23 @@ namespace {
 
 struct TTransferArguments {
     bool Move = false;
+    bool Convert = false;
     std::string Destination;
     std::vector<std::string> Videos;
 };
 
-std::optional<TTransferArguments> parseTransferArguments(int argc, char** argv)
+// The options come first, in any order; --convert only where `converts`.
+std::optional<TTransferArguments> parseTransferArguments(int argc, char** argv, bool converts)
 {
     TTransferArguments arguments;
     int next = 0;
-    if (next < argc && std::strcmp(argv[next], "--move") == 0) {
-        arguments.Move = true;
-        ++next;
+    for (; next < argc && std::strncmp(argv[next], "--", 2) == 0; ++next) {
+        if (std::strcmp(argv[next], "--move") == 0)
+            arguments.Move = true;
+        else if (converts && std::strcmp(argv[next], "--convert") == 0)
+            arguments.Convert = true;
+        else
+            return std::nullopt;
     }
     if (argc - next < 2)
         return std::nullopt;
@@ -119,17 +128,19 @@ private:
 
 int runTransfer(TTransferWay way, int argc, char** argv, const char* usage)
 {
-    const std::optional<TTransferArguments> arguments = parseTransferArguments(argc, argv);
+    const bool toHandheld = way == TTransferWay::ToHandheld;
+    const std::optional<TTransferArguments> arguments = parseTransferArguments(argc, argv, toHandheld);
     if (!arguments) {
         std::fputs(usage, stderr);
         return 2;
     }
     std::string problem;
-    const std::optional<TBatchSnapshot> snapshot = describeVideos(arguments->Videos, problem);
+    std::optional<TBatchSnapshot> snapshot = describeVideos(arguments->Videos, problem);
     if (!snapshot)
         return fail(problem);
+    if (arguments->Convert)
+        PlanConversions(*snapshot, UnplayableItems(*snapshot));
 
-    const bool toHandheld = way == TTransferWay::ToHandheld;
     const std::string& destination = arguments->Destination;
     if (!platform::IsDirectory(destination))
         return fail("cannot use " + destination + ": not a folder");
@@ -195,8 +206,9 @@ int runTransfer(TTransferWay way, int argc, char** argv, const char* usage)
 int runSendCommand(int argc, char** argv)
 {
     return runTransfer(TTransferWay::ToHandheld, argc, argv,
-                       "usage: vantrel-tool send [--move] DRIVE VIDEO...\n"
-                       "  DRIVE is the folder at the root of the handheld\n");
+                       "usage: vantrel-tool send [--move] [--convert] DRIVE VIDEO...\n"
+                       "  DRIVE is the folder at the root of the handheld; --convert converts\n"
+                       "  the videos the handheld will not play\n");
 }
 
 int runReceiveCommand(int argc, char** argv)

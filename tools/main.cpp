@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kUsage = "usage: vantrel-tool title FILE [NEW-TITLE]\n"
                                "       vantrel-tool list FOLDER [--thumbs]\n"
                                "       vantrel-tool drives\n"
-                               "       vantrel-tool send [--move] DRIVE VIDEO...\n"
+                               "       vantrel-tool send [--move] [--convert] DRIVE VIDEO...\n"
                                "       vantrel-tool receive [--move] FOLDER VIDEO...\n"
                                "       vantrel-tool check VIDEO...\n"
                                "       vantrel-tool thumb VIDEO [THM]\n"

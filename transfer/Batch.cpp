@@ -14,14 +14,14 @@ TBatchSnapshot TakeSnapshot(const TPaneModel& pane)
     TBatchSnapshot snapshot;
     for (int row = 0; row < pane.RowCount(); ++row) {
         if (pane.Row(row).Selected)
-            AddToSnapshot(snapshot, TBatchItem{row, pane.RecordAt(row)});
+            AddToSnapshot(snapshot, TBatchItem{row, pane.RecordAt(row), pane.Row(row).Playability});
     }
     return snapshot;
 }
 
 void AddToSnapshot(TBatchSnapshot& snapshot, TBatchItem item)
 {
-    snapshot.NeededBytes += item.Info.Size + static_cast<double>(item.Info.ThumbSize);
+    snapshot.NeededBytes += item.ArrivingSize() + static_cast<double>(item.Info.ThumbSize);
     snapshot.Items.push_back(std::move(item));
 }
 
@@ -35,7 +35,7 @@ const TFileInfo* FirstTooLargeFor(const TBatchSnapshot& snapshot, const std::str
     if (!LimitsFilesBelow4GiB(fsType))
         return nullptr;
     for (const TBatchItem& item : snapshot.Items) {
-        if (item.Info.Size > FatLargestFile)
+        if (item.ArrivingSize() > FatLargestFile)
             return &item.Info;
     }
     return nullptr;

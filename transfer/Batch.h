@@ -7,18 +7,34 @@
 #include "catalogue/PaneModel.h"
 #include "catalogue/uClass.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 struct TBatchItem {
+    TBatchItem() = default;
+    TBatchItem(int row, TFileInfo info, std::shared_ptr<const TPlayVerdict> verdict = nullptr)
+        : Row(row), Info(std::move(info)), Verdict(std::move(verdict))
+    {
+    }
+
     int Row = -1;     // the row in the source pane; -1 outside a window
     TFileInfo Info;   // the working record
+    // The row's playability verdict, settled or not; null outside a window.
+    std::shared_ptr<const TPlayVerdict> Verdict;
+    // Converted on the way (see ConversionPlan.h) rather than copied, and
+    // the most bytes the converted video takes.
+    bool Convert = false;
+    double ConvertedSize = 0;
+
+    // The bytes the video takes at its destination.
+    double ArrivingSize() const { return Convert ? ConvertedSize : Info.Size; }
 };
 
 struct TBatchSnapshot {
     std::vector<TBatchItem> Items;  // ascending row order
-    double NeededBytes = 0;         // every video's and thumbnail's size
+    double NeededBytes = 0;         // every arriving video's and thumbnail's size
 };
 
 // The selected rows of `pane`, top to bottom.
@@ -32,5 +48,6 @@ void AddToSnapshot(TBatchSnapshot& snapshot, TBatchItem item);
 bool HasRoomFor(double neededBytes, double freeBytes);
 
 // The first video of the snapshot that a file system of type `fsType`
-// cannot hold (4 GiB or more on FAT); nullptr when all fit.
+// cannot hold (4 GiB or more on FAT, as it arrives: a converted video
+// counts its converted size); nullptr when all fit.
 const TFileInfo* FirstTooLargeFor(const TBatchSnapshot& snapshot, const std::string& fsType);

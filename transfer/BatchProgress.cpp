@@ -16,6 +16,7 @@ void TBatchProgress::Start(double total, int count)
     FBatchDone = 0;
     FBatchCount = count;
     FBatchIndex = 0;
+    FConverting = false;
     FShownIndex = -1;
     FShownPath.clear();
 }
@@ -27,8 +28,8 @@ bool TBatchProgress::Report(double units, const std::string& path)
         return false;
     FShownIndex = FBatchIndex;
     FShownPath = path;
-    FStatusText = "File Name(" + std::to_string(FBatchIndex) + "/" + std::to_string(FBatchCount)
-                + "):" + platform::NameOf(path);
+    FStatusText = (FConverting ? "Converting (" : "File Name(") + std::to_string(FBatchIndex) + "/"
+                + std::to_string(FBatchCount) + "):" + platform::NameOf(path);
     return true;
 }
 

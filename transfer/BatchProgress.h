@@ -5,7 +5,8 @@
 // "File Name(i/n):name".
 //
 // A transfer counts bytes (every video's size plus its thumbnail's), a
-// deletion counts files. The percentage is rounded half to even and kept
+// deletion counts files. While a video is converted the line reads
+// "Converting (i/n):name". The percentage is rounded half to even and kept
 // within 0..100 whatever the counters say: a file that grew since it was
 // listed, or a batch of nothing, never drives the bar off its scale.
 
@@ -17,8 +18,13 @@ public:
     void Reset();
     // Starts a batch of `count` videos that will report `total` units.
     void Start(double total, int count);
-    // The next video of the batch is under way.
-    void NextVideo() { ++FBatchIndex; }
+    // The next video of the batch is under way; `converting` when it is
+    // converted rather than copied.
+    void NextVideo(bool converting = false)
+    {
+        ++FBatchIndex;
+        FConverting = converting;
+    }
 
     // Adds `units` done on the file at `path`. True when the status text
     // changed: it is built once per file, not once per 100-byte chunk.
@@ -37,6 +43,7 @@ private:
     double FBatchDone = 0;
     int FBatchCount = 0;
     int FBatchIndex = 0;
+    bool FConverting = false;
 
     // What the status text was built from.
     int FShownIndex = -1;

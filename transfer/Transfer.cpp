@@ -4,6 +4,7 @@
 #include "catalogue/ThumbnailUsers.h"
 #include "catalogue/TurningWait.h"
 #include "catalogue/uClass.h"
+#include "media/Conversion.h"
 #include "media/ThumbnailMaker.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
@@ -11,8 +12,11 @@
 #include "transfer/Deletion.h"
 #include "transfer/TargetNames.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <exception>
+#include <future>
 #include <optional>
 #include <utility>
 
@@ -61,6 +65,7 @@ public:
 private:
     std::optional<std::string> DestinationFor(const TFileInfo& info);
     bool CopyVideo(const TFileInfo& info, const std::string& dest);
+    bool ConvertVideo(const TBatchItem& item, const std::string& dest, TFileInfo& record);
     void CopyThumbnail(TFileInfo& record, const std::string& dest);
     void MakeThumbnail(TFileInfo& record, const std::string& sourceVideo, const std::string& dest);
     bool OnDestinationDrive(const std::string& path) const
@@ -91,19 +96,20 @@ bool TTransferRun::Transfer(const TBatchItem& item)
         FResult.Outcome = TBatchOutcome::Stopped;
         return false;
     }
-    FProgress.NextVideo();
+    const bool converting = item.Convert && FRequest.Way == TTransferWay::ToHandheld;
+    FProgress.NextVideo(converting);
     const std::optional<std::string> dest = DestinationFor(item.Info);
     if (!dest) {
         Fail("no free handheld file name is left in " + FRequest.Folder, FRequest.Folder);
         return false;
     }
-    if (!CopyVideo(item.Info, *dest))
+    TFileInfo record = item.Info;
+    if (!(converting ? ConvertVideo(item, *dest, record) : CopyVideo(item.Info, *dest)))
         return false;
 
     // Any error from here on (a row that cannot be built) stops the batch
     // with the video already delivered.
     try {
-        TFileInfo record = item.Info;
         record.NewPath = FRequest.Way == TTransferWay::ToHandheld ? item.Info.FileName : std::string();
         record.FileName = platform::NameOf(*dest);
         record.FullPath = *dest;
@@ -148,6 +154,67 @@ bool TTransferRun::CopyVideo(const TFileInfo& info, const std::string& dest)
         Fail(std::move(copied.Text), std::move(copied.Path), copied.Error);
     FResult.FailureShown = copied.Shown;
     return false;
+}
+
+// The conversion runs on a thread of its own; this thread takes the
+// message-loop turns, passes a stop on (Esc, a signal, the handheld
+// leaving the mount table) and turns the share converted into progress
+// units: the share of the most bytes the converted video can take, which
+// the batch's total counted for it.
+bool TTransferRun::ConvertVideo(const TBatchItem& item, const std::string& dest, TFileInfo& record)
+{
+    constexpr auto kTurnEvery = std::chrono::milliseconds(5);
+    const TFileInfo& info = item.Info;
+    const std::string title = info.HasTitle && !info.Title.empty() ? info.Title : platform::WithExtension(info.FileName, "");
+    std::atomic<bool> stop{false};
+    std::atomic<double> share{0};
+    media::TConversionHooks hooks;
+    hooks.Progress = [&share](double done) { share.store(done, std::memory_order_relaxed); };
+    hooks.ShouldStop = [&stop] { return stop.load(std::memory_order_relaxed); };
+    std::future<media::TConversionResult> converting =
+        std::async(std::launch::async, [&] { return media::ConvertForHandheld(info.FullPath, dest, title, hooks); });
+
+    bool unplugged = false;
+    double reported = 0;
+    auto report = [&](double units) {
+        if (units > reported && FHooks.Report)
+            FHooks.Report(units - reported, info.FullPath);
+        reported = std::max(reported, units);
+    };
+    try {
+        while (converting.wait_for(kTurnEvery) != std::future_status::ready) {
+            if (FCopier.OnTurn)
+                FCopier.OnTurn();
+            unplugged = unplugged || !OnDestinationDrive(dest);
+            if (unplugged || StopRequested())
+                stop = true;
+            report(share.load(std::memory_order_relaxed) * item.ConvertedSize);
+        }
+    } catch (...) {
+        // A turn that throws stops the conversion; the future's wait
+        // holds this thread until the converter has let go of `hooks`.
+        stop = true;
+        throw;
+    }
+    const media::TConversionResult result = converting.get();
+    if (result.Status == media::TConversionStatus::Stopped && unplugged) {
+        Fail("cannot write " + dest + ": " + platform::ErrorText(ENODEV), dest, ENODEV);
+        return false;
+    }
+    if (result.Status == media::TConversionStatus::Stopped) {
+        FResult.Outcome = TBatchOutcome::Stopped;
+        return false;
+    }
+    if (!result.Ok()) {
+        Fail(result.Problem, result.Path, result.Error);
+        return false;
+    }
+    report(item.ConvertedSize);
+    record.HasTitle = true;
+    record.Title = title;
+    if (const auto status = platform::StatPath(dest))
+        record.Size = static_cast<double>(status->Size);
+    return true;
 }
 
 void TTransferRun::CopyThumbnail(TFileInfo& record, const std::string& dest)

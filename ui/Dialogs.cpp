@@ -29,6 +29,13 @@ TMessageButton ShowRealMessage(const std::string& text, TMessageKind kind)
         return QMessageBox::question(owner, title, body, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes
             ? TMessageButton::Yes
             : TMessageButton::No;
+    case TMessageKind::QuestionWithCancel:
+        switch (QMessageBox::question(owner, title, body, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                      QMessageBox::Yes)) {
+        case QMessageBox::Yes: return TMessageButton::Yes;
+        case QMessageBox::No: return TMessageButton::No;
+        default: return TMessageButton::Cancel;
+        }
     }
     return TMessageButton::Ok;
 }

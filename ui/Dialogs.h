@@ -8,9 +8,10 @@
 #include <optional>
 #include <string>
 
-// Plain: OK only, without an icon.
-enum class TMessageKind { Information, Error, Question, Plain };
-enum class TMessageButton { Ok, Yes, No };
+// Plain: OK only, without an icon. QuestionWithCancel: Yes (the
+// default), No and Cancel.
+enum class TMessageKind { Information, Error, Question, QuestionWithCancel, Plain };
+enum class TMessageButton { Ok, Yes, No, Cancel };
 
 using TMessageAnswerer = std::function<TMessageButton(const std::string& text, TMessageKind kind)>;
 using TFolderChooser = std::function<std::optional<std::string>(const std::string& initialFolder)>;
@@ -19,7 +20,8 @@ using TFolderChooser = std::function<std::optional<std::string>(const std::strin
 std::string ApplicationTitle();
 
 // Shows `text` modally over the active window. Information and Error
-// boxes have one OK button; a Question has Yes and No.
+// boxes have one OK button; a Question has Yes and No; Esc or closing a
+// QuestionWithCancel answers Cancel.
 TMessageButton ShowMessage(const std::string& text, TMessageKind kind);
 
 // Asks for a folder, starting in `initialFolder` (empty: no preference).

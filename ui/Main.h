@@ -192,6 +192,10 @@ private:
     bool BatchRefused() const;
     void TransferToPsp(TTransferKind kind);
     void SendToPsp(TTransferKind kind, const std::function<TBatchSnapshot()>& takeSnapshot);
+    // Asks whether the videos of `snapshot` the handheld will not play are
+    // converted on the way, and plans them when so. False: the user
+    // cancelled, nothing is sent.
+    bool AskToConvert(TBatchSnapshot& snapshot);
     void TransferToPc(TTransferKind kind);
     void RunTransferBatch(const TTransferRequest& request, const TBatchSnapshot& snapshot, TPaneSide from,
                           TPaneSide to);

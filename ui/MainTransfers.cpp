@@ -13,6 +13,7 @@
 #include "platform/ScopeExit.h"
 #include "transfer/AfterBatchText.h"
 #include "transfer/BatchChecks.h"
+#include "transfer/ConversionPlan.h"
 #include "transfer/Deletion.h"
 #include "ui/Dialogs.h"
 #include "ui/EscapeWatcher.h"
@@ -28,6 +29,7 @@ constexpr const char* kNoSpace = "Not enough free disk space for storage.";
 constexpr const char* kDeleteQuestion = "Are you sure you want to delete the selected file from the PSP list?";
 constexpr const char* kStopHint = "Press Esc to stop";
 constexpr int kEndRetryMs = 20;
+constexpr const char* kConvertQuestion = "%1 of these videos will not play on the PSP. Convert them on the way?";
 
 std::string TooLargeText(const TFileInfo& info, const std::string& fsType)
 {
@@ -91,12 +93,27 @@ void TfrmVantrel::SendToPsp(TTransferKind kind, const std::function<TBatchSnapsh
         ClearPane(TPaneSide::Handheld);
         return;
     }
-    const TBatchSnapshot snapshot = takeSnapshot();
+    TBatchSnapshot snapshot = takeSnapshot();
+    if (!AskToConvert(snapshot))
+        return;
     const std::string folder = PspVideoFolder();
     if (!PassesChecks(CheckBatch(snapshot, folder, FDrives.FreeBytes)))
         return;
     const TTransferRequest request{TTransferWay::ToHandheld, kind, folder, &FDrives.HighestVideoNumber, FForm->cbDriver.Drive(), {}};
     RunTransferBatch(request, snapshot, TPaneSide::Computer, TPaneSide::Handheld);
+}
+
+bool TfrmVantrel::AskToConvert(TBatchSnapshot& snapshot)
+{
+    const std::vector<std::size_t> unplayable = UnplayableItems(snapshot);
+    if (unplayable.empty())
+        return true;
+    const QString question = QString::fromLatin1(kConvertQuestion).arg(unplayable.size());
+    switch (ShowMessage(question.toStdString(), TMessageKind::QuestionWithCancel)) {
+    case TMessageButton::Yes: PlanConversions(snapshot, unplayable); return true;
+    case TMessageButton::No: return true;
+    default: return false;
+    }
 }
 
 void TfrmVantrel::TransferToPc(TTransferKind kind)

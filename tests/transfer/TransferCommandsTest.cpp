@@ -1,6 +1,7 @@
 // vantrel-tool send and receive, run as a script runs them.
 
 #include "tests/catalogue/TestFolders.h"
+#include "tests/common/MakeMedia.h"
 
 #include <gtest/gtest.h>
 
@@ -237,4 +238,32 @@ TEST_F(TransferCommands, FoldersMadeOnAFreshMediumAreFlushedWithTheirParents)
     }
     for (const auto& [folder, done] : flushed)
         EXPECT_TRUE(done) << folder << " was not flushed";
+}
+
+TEST_F(TransferCommands, SendConvertConvertsWhatWillNotPlayAndCopiesTheRest)
+{
+    MakeClip(FComputer + "phone.mp4", {"-f", "lavfi", "-i", "testsrc2=s=640x360:r=30:d=1", "-f", "lavfi", "-i",
+                                       "sine=duration=1", "-c:v", "libx264", "-preset", "ultrafast", "-profile:v",
+                                       "high", "-pix_fmt", "yuv420p", "-c:a", "aac"});
+
+    const ToolRun run = RunTool(FRoot, "send --convert " + ShellQuoted(FDrive) + " " +
+                                           ShellQuoted(FComputer + "holiday.mp4") + " " +
+                                           ShellQuoted(FComputer + "phone.mp4"));
+
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Out, FComputer + "holiday.mp4\t" + FHandheld + "M4V00001.MP4\n" + FComputer + "phone.mp4\t" +
+                           FHandheld + "M4V00002.MP4\n");
+    EXPECT_EQ(ReadFile(FHandheld + "M4V00001.MP4"), ReadFile(HandheldVideo()));
+    const ToolRun check = RunTool(FRoot, "check " + ShellQuoted(FHandheld + "M4V00002.MP4"));
+    EXPECT_EQ(check.ExitCode, 0) << check.Out;
+    EXPECT_TRUE(Exists(FHandheld + "M4V00002.THM"));
+    EXPECT_TRUE(Exists(FComputer + "phone.mp4"));
+
+    // Without --convert the same video goes byte for byte; receive takes
+    // no --convert.
+    ASSERT_EQ(RunTool(FRoot, "send " + ShellQuoted(FDrive) + " " + ShellQuoted(FComputer + "phone.mp4")).ExitCode, 0);
+    EXPECT_EQ(ReadFile(FHandheld + "M4V00003.MP4"), ReadFile(FComputer + "phone.mp4"));
+    EXPECT_EQ(RunTool(FRoot, "receive --convert " + ShellQuoted(FComputer) + " " +
+                                 ShellQuoted(FHandheld + "M4V00001.MP4")).ExitCode,
+              2);
 }

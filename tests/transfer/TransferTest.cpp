@@ -9,6 +9,8 @@
 #include "catalogue/HandheldFolder.h"
 #include "catalogue/Thumbnail.h"
 #include "tests/common/MakeMedia.h"
+#include "media/Playability.h"
+#include "transfer/ConversionPlan.h"
 
 #include <gtest/gtest.h>
 
@@ -470,4 +472,70 @@ TEST_F(TransferTest, VideosComingBackGetNoMadeThumbnail)
     ASSERT_EQ(recorder.Run(TTransferWay::ToComputer, TTransferKind::Copy, FComputer, Snapshot({video})).Outcome,
               TBatchOutcome::Done);
     EXPECT_EQ(EntriesOf(FComputer), std::vector<std::string>{"M4V00001.MP4"});
+}
+
+namespace {
+
+// A real video the handheld will not play (H.264 High, 640 x 360).
+TBatchItem PhoneVideo(const std::string& folder, const std::string& name, const std::string& seconds)
+{
+    TBatchItem item = ComputerVideo(folder, name, 0, false, 0);
+    MakeClip(item.Info.FullPath, {"-f", "lavfi", "-i", "testsrc2=s=640x360:r=30:d=" + seconds, "-f", "lavfi", "-i",
+                                  "sine=duration=" + seconds, "-c:v", "libx264", "-preset", "ultrafast",
+                                  "-profile:v", "high", "-pix_fmt", "yuv420p", "-c:a", "aac"});
+    item.Info.Size = static_cast<double>(fs::file_size(item.Info.FullPath));
+    return item;
+}
+
+} // namespace
+
+TEST_F(TransferTest, APlannedVideoIsConvertedAndAMoveDeletesItsSourceOnlyOnceTheConversionIsDone)
+{
+    TBatchSnapshot snapshot = Snapshot({PhoneVideo(FComputer, "phone.mp4", "1")});
+    ASSERT_EQ(UnplayableItems(snapshot), std::vector<std::size_t>{0});
+    PlanConversions(snapshot, UnplayableItems(snapshot));
+    ASSERT_TRUE(snapshot.Items[0].Convert);
+    EXPECT_EQ(snapshot.NeededBytes, snapshot.Items[0].ConvertedSize);
+    TRecorder recorder;
+    std::vector<std::string> statusTexts;
+    double reported = 0;
+    recorder.Hooks.Report = [&](double units, const std::string& path) {
+        reported += units;
+        if (recorder.Progress.Report(units, path))
+            statusTexts.push_back(recorder.Progress.StatusText());
+        // The source is still there while its conversion runs.
+        EXPECT_TRUE(Exists(FComputer + "phone.mp4"));
+    };
+    int highest = 0;
+
+    const TBatchResult result = recorder.Run(TTransferWay::ToHandheld, TTransferKind::Move, FHandheld, snapshot, &highest);
+
+    ASSERT_EQ(result.Outcome, TBatchOutcome::Done) << result.FailureText;
+    const std::string converted = FHandheld + "M4V00001.MP4";
+    EXPECT_TRUE(media::CheckPlayability(converted).Plays());
+    EXPECT_EQ(statusTexts, std::vector<std::string>{"Converting (1/1):phone.mp4"});
+    EXPECT_DOUBLE_EQ(reported, snapshot.Items[0].ConvertedSize);
+    const TFileInfo& record = recorder.Records.at(0);
+    EXPECT_EQ(record.Size, static_cast<double>(fs::file_size(converted)));
+    EXPECT_EQ(record.Title, "phone");
+    EXPECT_TRUE(Exists(FHandheld + "M4V00001.THM"));
+    EXPECT_FALSE(Exists(FComputer + "phone.mp4"));
+    EXPECT_EQ(recorder.RemovedRows, std::vector<int>{0});
+}
+
+TEST_F(TransferTest, AStopWhileAVideoConvertsLeavesNothingAndKeepsTheSource)
+{
+    TBatchSnapshot snapshot = Snapshot({PhoneVideo(FComputer, "long.mp4", "8")});
+    PlanConversions(snapshot, {0});
+    TRecorder recorder;
+    bool stop = false;
+    recorder.Hooks.Report = [&](double, const std::string&) { stop = true; };
+    recorder.Hooks.ShouldStop = [&] { return stop; };
+
+    const TBatchResult result = recorder.Run(TTransferWay::ToHandheld, TTransferKind::Move, FHandheld, snapshot);
+
+    EXPECT_EQ(result.Outcome, TBatchOutcome::Stopped);
+    EXPECT_EQ(EntriesOf(FHandheld), std::vector<std::string>{});
+    EXPECT_TRUE(Exists(FComputer + "long.mp4"));
+    EXPECT_TRUE(recorder.Arrived.empty());
 }

@@ -4,7 +4,9 @@
 #include "UiFixture.h"
 
 #include "tests/catalogue/TestFolders.h"
+#include "tests/common/MakeMedia.h"
 #include "catalogue/HandheldFolder.h"
+#include "media/Playability.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
@@ -497,4 +499,58 @@ TEST_F(TransfersTest, DeletionSelectsTheAnchorRowAndDeletesThumbnailsToo)
     Run("actDeletePspFile");
     EXPECT_EQ(Names(*FWindow, TPaneSide::Handheld), (std::vector<std::string>{"M4V00001.MP4"}));
     EXPECT_EQ(SelectedRows(*FWindow, TPaneSide::Handheld), (std::vector<int>{0}));
+}
+
+TEST_F(TransfersTest, VideosThatWillNotPlayAreConvertedOnTheWayWhenTheUserSaysYes)
+{
+    // A phone-like video the handheld will not play, beside one it plays.
+    MakeClip(FComputer + "phone.mp4", {"-f", "lavfi", "-i", "testsrc2=s=640x360:r=30:d=1", "-f", "lavfi", "-i",
+                                       "sine=duration=1", "-c:v", "libx264", "-preset", "veryfast", "-profile:v",
+                                       "high", "-pix_fmt", "yuv420p", "-c:a", "aac"});
+    Put(TSampleFiles::Video("Fine"), FComputer, "fine.mp4");
+    const std::string question = "1 of these videos will not play on the PSP. Convert them on the way?";
+    Start();
+
+    struct TAnswerCase {
+        TMessageButton Answer;
+        const char* Expected;  // what arrives from phone.mp4
+    };
+    for (const TAnswerCase answer : {TAnswerCase{TMessageButton::Cancel, "nothing"},
+                                     TAnswerCase{TMessageButton::No, "the same bytes"},
+                                     TAnswerCase{TMessageButton::Yes, "a converted video"}}) {
+        SCOPED_TRACE(answer.Expected);
+        const std::vector<std::string> before = Names(*FWindow, TPaneSide::Handheld);
+        FMessages.clear();
+        FAnswers = {answer.Answer};
+        FWindow->Pane(TPaneSide::Computer).SelectOnly(0, 1);
+
+        Run("actCopyToPsp");
+
+        ASSERT_EQ(Texts(FMessages), std::vector<std::string>{question});
+        EXPECT_EQ(FMessages[0].Kind, TMessageKind::QuestionWithCancel);
+        if (answer.Answer == TMessageButton::Cancel) {
+            EXPECT_EQ(Names(*FWindow, TPaneSide::Handheld), before);
+            EXPECT_EQ(fs::is_directory(FHandheld) ? std::distance(fs::directory_iterator(FHandheld), {}) : 0, 0);
+            continue;
+        }
+        const TFileInfo phone = ArrivedFrom("phone.mp4");
+        const TFileInfo fine = ArrivedFrom("fine.mp4");
+        EXPECT_EQ(ReadFile(fine.FullPath), ReadFile(TSampleFiles::Video("Fine")));
+        if (answer.Answer == TMessageButton::No) {
+            EXPECT_EQ(ReadFile(phone.FullPath), ReadFile(FComputer + "phone.mp4"));
+        } else {
+            EXPECT_TRUE(media::CheckPlayability(phone.FullPath).Plays());
+            EXPECT_EQ(phone.Title, "phone");
+            EXPECT_EQ(phone.Size, static_cast<double>(fs::file_size(phone.FullPath)));
+            EXPECT_FALSE(phone.NoThumb);
+            // The source is untouched by a copy.
+            EXPECT_TRUE(Exists(FComputer + "phone.mp4"));
+        }
+        // Handheld rows are matched by their remembered computer names:
+        // clear the pane's earlier arrivals from the next round's view.
+        for (const std::string& name : Names(*FWindow, TPaneSide::Handheld))
+            fs::remove(FHandheld + name);
+        FWindow->Pane(TPaneSide::Handheld).ClearPane();
+    }
+    ExpectIdle();
 }

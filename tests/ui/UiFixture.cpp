@@ -93,7 +93,7 @@ void TUiTest::SetUp()
     FPreviousAnswerer = SetMessageAnswerer([this](const std::string& text, TMessageKind kind) {
         FMessages.push_back({text, kind});
         RunBoxEventLoop();
-        if (kind != TMessageKind::Question)
+        if (kind != TMessageKind::Question && kind != TMessageKind::QuestionWithCancel)
             return TMessageButton::Ok;
         if (FAnswers.empty())
             return TMessageButton::No;

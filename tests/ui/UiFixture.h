@@ -85,7 +85,8 @@ protected:
         return *control;
     }
 
-    // Answers for the next questions (Yes/No); an empty queue answers No.
+    // Answers for the next questions (Yes, No or Cancel); an empty queue
+    // answers No.
     std::deque<TMessageButton> FAnswers;
     std::vector<TShownMessage> FMessages;
     // Runs inside the next message box, while its event loop turns, as a
