@@ -56,8 +56,9 @@ void TPlayabilityChecker::Work(std::stop_token stop)
         if (job.Verdict->Known())
             continue;
         media::TPlayability verdict = media::CheckPlayability(job.Path);
+        const bool shown = !verdict.Plays();
         job.Verdict->Settle(std::move(verdict.Reasons), verdict.Readable);
-        if (FChecked)
+        if (shown && FChecked)
             FChecked();
     }
 }

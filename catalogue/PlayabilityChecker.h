@@ -46,7 +46,9 @@ struct TPlayabilityJob {
 
 class TPlayabilityChecker {
 public:
-    // `checked` is called on the worker thread after each verdict settles.
+    // `checked` is called on the worker thread after a verdict settles
+    // that a row shows: a video that will not play (one that plays draws
+    // nothing new).
     explicit TPlayabilityChecker(std::function<void()> checked);
     // Stops after the check in hand (one header read) and joins.
     ~TPlayabilityChecker();

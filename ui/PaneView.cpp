@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <QWheelEvent>
 
 namespace {
@@ -256,11 +257,16 @@ void TPaneView::CheckRowsInView()
 
 void TPaneView::VerdictSettled()
 {
+    // Marks come in bursts (a folder of phone videos): one repaint of the
+    // rows in view for each burst, a moment after its first mark.
+    constexpr int kRepaintDelayMs = 40;
     if (FRepaintPosted.exchange(true))
         return;
     QMetaObject::invokeMethod(this, [this] {
-        FRepaintPosted = false;
-        viewport()->update();
+        QTimer::singleShot(kRepaintDelayMs, this, [this] {
+            FRepaintPosted = false;
+            viewport()->update();
+        });
     }, Qt::QueuedConnection);
 }
 
