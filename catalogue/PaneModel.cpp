@@ -6,22 +6,20 @@
 #include <numeric>
 #include <stdexcept>
 
-TPaneModel::TPaneModel()
-{
-    FImages.push_back(std::make_unique<TThumbnail>(TThumbnail::Placeholder()));
-}
+TPaneModel::TPaneModel() = default;
 
 void TPaneModel::ClearPane()
 {
     FRows.clear();
-    if (FImages.size() > 1)
-        FImages.resize(1);
+    FPictureCount = 0;
     FOrderedBy.reset();
 }
 
 void TPaneModel::ReleaseImages()
 {
-    FImages.clear();
+    for (const TPaneRow& row : FRows)
+        DropPicture(row);
+    FReleased = true;
 }
 
 int TPaneModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort)
@@ -29,8 +27,11 @@ int TPaneModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnai
     TPaneRow row;
     row.Info = std::make_unique<TFileInfoEx>(info);
     if (thumbnail) {
-        FImages.push_back(std::make_unique<TThumbnail>(*thumbnail));
-        row.ImageIndex = static_cast<int>(FImages.size()) - 1;
+        row.Picture = std::make_unique<TThumbnail>(*thumbnail);
+        row.PictureState = TPictureState::Given;
+        ++FPictureCount;
+    } else if (info.NoThumb || info.ThumbPath.empty()) {
+        row.PictureState = TPictureState::Placeholder;
     }
     if (!FSorted) {
         FRows.push_back(std::move(row));
@@ -43,6 +44,60 @@ int TPaneModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnai
     const int place = PlaceFor(row.Info->FileInfo, sort);
     FRows.insert(FRows.begin() + place, std::move(row));
     return place;
+}
+
+const TThumbnail* TPaneModel::PictureOf(int row) const
+{
+    const TPaneRow& shown = Row(row);
+    if (FReleased)
+        return nullptr;
+    shown.LastShown = ++FShowClock;
+    if (shown.PictureState == TPictureState::NotLoaded) {
+        // A thumbnail that is missing or cannot be decoded leaves the row
+        // the placeholder.
+        if (std::optional<TThumbnail> decoded = DecodeThumbnail(shown.Info->FileInfo.ThumbPath)) {
+            shown.Picture = std::make_unique<TThumbnail>(*decoded);
+            shown.PictureState = TPictureState::Decoded;
+            if (++FPictureCount > kKeptPictures)
+                DropOldPictures();
+        } else {
+            shown.PictureState = TPictureState::Placeholder;
+        }
+    }
+    return shown.Picture.get();
+}
+
+const TThumbnail* TPaneModel::LoadedPictureOf(int row) const
+{
+    const TPaneRow& shown = Row(row);
+    shown.LastShown = ++FShowClock;
+    return FReleased ? nullptr : shown.Picture.get();
+}
+
+void TPaneModel::DropPicture(const TPaneRow& row) const
+{
+    if (row.Picture)
+        --FPictureCount;
+    row.Picture.reset();
+    if (row.PictureState == TPictureState::Decoded || row.PictureState == TPictureState::Given)
+        row.PictureState = TPictureState::NotLoaded;
+}
+
+void TPaneModel::DropOldPictures() const
+{
+    std::vector<const TPaneRow*> decoded;
+    for (const TPaneRow& row : FRows) {
+        if (row.PictureState == TPictureState::Decoded)
+            decoded.push_back(&row);
+    }
+    const std::size_t keep = kKeptPictures / 2;
+    if (decoded.size() <= keep)
+        return;
+    const auto cut = decoded.end() - static_cast<std::ptrdiff_t>(keep);
+    std::nth_element(decoded.begin(), cut, decoded.end(),
+                     [](const TPaneRow* a, const TPaneRow* b) { return a->LastShown < b->LastShown; });
+    for (auto old = decoded.begin(); old != cut; ++old)
+        DropPicture(**old);
 }
 
 int TPaneModel::PlaceFor(const TFileInfo& info, const TSortState& sort) const
@@ -62,16 +117,9 @@ void TPaneModel::RemoveRow(int row)
     const std::size_t position = static_cast<std::size_t>(row);
     if (row < 0 || position >= FRows.size())
         throw std::out_of_range("TPaneModel::RemoveRow: no row " + std::to_string(row));
-    const int picture = FRows[position].ImageIndex;
+    if (FRows[position].Picture)
+        --FPictureCount;
     FRows.erase(FRows.begin() + row);
-    if (picture == 0)
-        return;
-    if (static_cast<std::size_t>(picture) < FImages.size())
-        FImages.erase(FImages.begin() + picture);
-    for (TPaneRow& other : FRows) {
-        if (other.ImageIndex > picture)
-            --other.ImageIndex;
-    }
 }
 
 std::vector<int> TPaneModel::Sort(const TSortState& sort)

@@ -4,7 +4,6 @@
 #include "ui/Main.h"
 #include "ui/MainForm.h"
 
-#include "catalogue/Thumbnail.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "catalogue/HandheldFolder.h"
@@ -19,12 +18,8 @@ constexpr const char* kNotHandheld = "The current connected device is not PSP de
 
 void TfrmVantrel::AddVideoRow(const TFileInfo& info)
 {
-    // A thumbnail that is missing or cannot be decoded leaves the row the
-    // placeholder; the scan goes on.
-    std::optional<TThumbnail> picture;
-    if (!info.ThumbPath.empty())
-        picture = DecodeThumbnail(info.ThumbPath);
-    Pane(FScanTarget).AddRow(info, std::move(picture), FSortState);
+    // The row's picture is decoded when the row is first shown.
+    Pane(FScanTarget).AddRow(info, std::nullopt, FSortState);
 }
 
 void TfrmVantrel::ClearPane(TPaneSide which)

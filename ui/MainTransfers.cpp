@@ -7,7 +7,6 @@
 #include "ui/MainForm.h"
 
 #include "catalogue/HandheldFolder.h"
-#include "catalogue/Thumbnail.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "platform/ScopeExit.h"
@@ -324,10 +323,7 @@ std::string TfrmVantrel::PspVideoFolder() const
 
 void TfrmVantrel::AddRow(TPaneSide pane, const TFileInfo& info)
 {
-    std::optional<TThumbnail> picture;
-    if (!info.NoThumb && platform::IsRegularFile(info.ThumbPath))
-        picture = DecodeThumbnail(info.ThumbPath);
-    Pane(pane).AddRow(info, std::move(picture), FSortState);
+    Pane(pane).AddRow(info, std::nullopt, FSortState);
 }
 
 void TfrmVantrel::RemoveRow(TPaneSide pane, int index)

@@ -6,6 +6,7 @@
 
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -14,6 +15,9 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <QWheelEvent>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -138,6 +142,10 @@ TPaneView::TPaneView(QWidget* parent)
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TPaneView::CopySelectionToPane);
+    FDelegate->PictureWanted = [this] {
+        if (!std::exchange(FPicturesQueued, true))
+            QTimer::singleShot(0, this, [this] { LoadPicturesNearView(); });
+    };
     FChecker = std::make_unique<TPlayabilityChecker>([this] { VerdictSettled(); });
 }
 
@@ -253,6 +261,41 @@ void TPaneView::CheckRowsInView()
             inView.push_back(JobFor(paneRow));
     }
     FChecker->Ask(std::move(inView), true);
+}
+
+void TPaneView::LoadPicturesNearView()
+{
+    // A slice stays short even on a slow memory stick: the rest comes in
+    // the next one, after the events that waited.
+    constexpr qint64 kSliceMs = 8;
+    FPicturesQueued = false;
+    const auto [first, last] = RowsInView();
+    if (last < first)
+        return;
+    const int screen = last - first + 1;
+    const int from = std::max(0, first - screen);
+    const int to = std::min(FPane.RowCount() - 1, last + screen);
+    QElapsedTimer slice;
+    slice.start();
+    bool loadedAny = false;
+    // The rows in view first, then those a screen above and below.
+    for (const auto& [begin, end] : {std::pair{first, last}, std::pair{from, to}}) {
+        for (int row = begin; row <= end && row < FPane.RowCount(); ++row) {
+            if (FPane.PictureLoaded(row))
+                continue;
+            if (slice.elapsed() >= kSliceMs) {
+                FPicturesQueued = true;
+                QTimer::singleShot(0, this, [this] { LoadPicturesNearView(); });
+                if (loadedAny)
+                    viewport()->update();
+                return;
+            }
+            (void)FPane.PictureOf(row);
+            loadedAny = true;
+        }
+    }
+    if (loadedAny)
+        viewport()->update();
 }
 
 void TPaneView::VerdictSettled()

@@ -169,6 +169,9 @@ private:
     std::pair<int, int> RowsInView() const;
     // Moves the rows in view ahead of the worker's queue.
     void CheckRowsInView();
+    // Decodes the pictures of the rows in view and a screen around them,
+    // a few milliseconds at a time between events, then repaints.
+    void LoadPicturesNearView();
     // Called on the worker thread: one repaint posted at a time.
     void VerdictSettled();
 
@@ -183,6 +186,7 @@ private:
     QPersistentModelIndex FEditIndex;
     QCursor FCopyCursor;
     std::atomic<bool> FRepaintPosted{false};
+    bool FPicturesQueued = false;
     // Last: its worker stops before anything it reports to goes.
     std::unique_ptr<TPlayabilityChecker> FChecker;
 };

@@ -132,9 +132,14 @@ void TRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     if (!index.isValid() || index.row() >= FPane.RowCount())
         return;
     const TPaneRow& row = FPane.Row(index.row());
-    const TThumbnail* picture = row.ImageIndex >= 0 && row.ImageIndex < FPane.ImageCount()
-        ? &FPane.Image(row.ImageIndex)
-        : nullptr;
+    const TThumbnail* picture = nullptr;
+    if (!FPane.ImagesReleased()) {
+        picture = FPane.LoadedPictureOf(index.row());
+        if (picture == nullptr)
+            picture = &FPane.Placeholder();
+        if (!FPane.PictureLoaded(index.row()) && PictureWanted)
+            PictureWanted();
+    }
     const bool willNotPlay = row.Playability->Known() && !row.Playability->Plays();
     lvDrawItem(*painter, option.rect, option.state.testFlag(QStyle::State_Selected), row.Info.get(), picture,
                willNotPlay, option.font, option.palette);

@@ -9,6 +9,8 @@
 #include "ui/RowLines.h"
 
 #include <QStyledItemDelegate>
+
+#include <functional>
 #include <QColor>
 #include <QPoint>
 #include <QRect>
@@ -67,6 +69,10 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // Told when a row was painted with the placeholder because its picture
+    // is not loaded yet: painting never reads a file.
+    std::function<void()> PictureWanted;
 
 private:
     const TPaneModel& FPane;

@@ -3,6 +3,9 @@
 
 #include "catalogue/PaneModel.h"
 
+#include "tests/common/MakeMedia.h"
+#include "tests/common/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,19 +38,19 @@ TFileInfo video(const std::string& name, std::string title = "", double size = 0
 // tests below); rows without one carry 0.
 void expectInvariant(const TPaneModel& pane)
 {
-    std::set<int> used;
+    int pictures = 0;
     for (int row = 0; row < pane.RowCount(); ++row) {
-        const int index = pane.Row(row).ImageIndex;
-        ASSERT_GE(index, 0);
-        ASSERT_LT(index, pane.ImageCount()) << "row " << row;
-        if (index == 0)
-            continue;
-        ASSERT_TRUE(used.insert(index).second) << "picture " << index << " shared";
         const auto id = static_cast<std::uint32_t>(pane.Row(row).Info->FileInfo.Size);
-        EXPECT_EQ(pane.Image(index).Pixels[0], 0xFF000000 | id) << "row " << row << " shows another picture";
+        const TThumbnail* shown = pane.PictureOf(row);
+        if (id == 0) {
+            EXPECT_EQ(shown, nullptr) << "row " << row << " shows a picture not its own";
+            continue;
+        }
+        ++pictures;
+        ASSERT_NE(shown, nullptr) << "row " << row << " lost its picture";
+        EXPECT_EQ(shown->Pixels[0], 0xFF000000 | id) << "row " << row << " shows another picture";
     }
-    EXPECT_EQ(static_cast<int>(used.size()), pane.ImageCount() - 1) << "a picture belongs to no row";
-    EXPECT_EQ(pane.Image(0).Pixels, TThumbnail::Placeholder().Pixels);
+    EXPECT_EQ(pane.PictureCount(), pictures) << "a picture belongs to no row";
 }
 
 std::vector<std::string> names(const TPaneModel& pane)
@@ -62,12 +65,12 @@ const TSortState unsortedState{};
 
 } // namespace
 
-TEST(PaneModel, StartsWithTheBlackPlaceholderOnly)
+TEST(PaneModel, StartsEmptyWithABlackPlaceholder)
 {
     TPaneModel pane;
     EXPECT_EQ(pane.RowCount(), 0);
-    ASSERT_EQ(pane.ImageCount(), 1);
-    for (const std::uint32_t pixel : pane.Image(0).Pixels)
+    EXPECT_EQ(pane.PictureCount(), 0);
+    for (const std::uint32_t pixel : pane.Placeholder().Pixels)
         ASSERT_EQ(pixel, 0xFF000000u);
     EXPECT_FALSE(pane.IsSorted());
 }
@@ -80,14 +83,11 @@ TEST(PaneModel, UnsortedPaneAppendsInAddedOrderWithOwnPictures)
     EXPECT_EQ(pane.AddRow(video("b.mp4", "", 2), picture(2), unsortedState), 2);
 
     EXPECT_EQ(names(pane), (std::vector<std::string>{"c.mp4", "a.mp4", "b.mp4"}));
-    EXPECT_EQ(pane.Row(0).ImageIndex, 1);
-    EXPECT_EQ(pane.Row(1).ImageIndex, 0);
-    EXPECT_EQ(pane.Row(2).ImageIndex, 2);
     EXPECT_FALSE(pane.Row(2).Selected);
     expectInvariant(pane);
 }
 
-TEST(PaneModel, RemovingARowShiftsTheGreaterImageIndexes)
+TEST(PaneModel, ARemovedRowTakesItsPictureAndLeavesTheOthersTheirs)
 {
     TPaneModel pane;
     pane.AddRow(video("a", "", 1), picture(1), unsortedState);
@@ -96,16 +96,12 @@ TEST(PaneModel, RemovingARowShiftsTheGreaterImageIndexes)
     pane.AddRow(video("d", "", 3), picture(3), unsortedState);
 
     pane.RemoveRow(0);
-
     EXPECT_EQ(names(pane), (std::vector<std::string>{"b", "c", "d"}));
-    EXPECT_EQ(pane.Row(0).ImageIndex, 0);
-    EXPECT_EQ(pane.Row(1).ImageIndex, 1);
-    EXPECT_EQ(pane.Row(2).ImageIndex, 2);
-    EXPECT_EQ(pane.ImageCount(), 3);
+    EXPECT_EQ(pane.PictureCount(), 2);
     expectInvariant(pane);
 
-    pane.RemoveRow(0);  // a row without picture leaves the list alone
-    EXPECT_EQ(pane.ImageCount(), 3);
+    pane.RemoveRow(0);  // a row without picture
+    EXPECT_EQ(pane.PictureCount(), 2);
     expectInvariant(pane);
 }
 
@@ -118,7 +114,7 @@ TEST(PaneModel, RemovingAMissingRowThrows)
     EXPECT_EQ(pane.RowCount(), 1);
 }
 
-TEST(PaneModel, ClearingKeepsOnlyThePlaceholderSoReloadsDoNotGrowTheList)
+TEST(PaneModel, ClearingDropsEveryPictureSoReloadsDoNotGrow)
 {
     TPaneModel pane;
     for (int load = 0; load < 2; ++load) {
@@ -128,21 +124,22 @@ TEST(PaneModel, ClearingKeepsOnlyThePlaceholderSoReloadsDoNotGrowTheList)
         pane.AddRow(video("c", "", 2), picture(2), unsortedState);
     }
     EXPECT_EQ(pane.RowCount(), 3);
-    EXPECT_EQ(pane.ImageCount(), 3);
+    EXPECT_EQ(pane.PictureCount(), 2);
     expectInvariant(pane);
 
     pane.ClearPane();
     EXPECT_EQ(pane.RowCount(), 0);
-    EXPECT_EQ(pane.ImageCount(), 1);
+    EXPECT_EQ(pane.PictureCount(), 0);
 }
 
-TEST(PaneModel, ReleasingImagesEmptiesTheListPlaceholderIncluded)
+TEST(PaneModel, ReleasingImagesLeavesRowsWithoutAnyPicture)
 {
     TPaneModel pane;
     pane.AddRow(video("a", "", 1), picture(1), unsortedState);
-    pane.ClearPane();
     pane.ReleaseImages();
-    EXPECT_EQ(pane.ImageCount(), 0);
+    EXPECT_EQ(pane.PictureCount(), 0);
+    EXPECT_TRUE(pane.ImagesReleased());
+    EXPECT_EQ(pane.PictureOf(0), nullptr);
 }
 
 TEST(PaneModel, SelectionBelongsToTheRowAndFollowsItThroughASort)
@@ -278,4 +275,52 @@ TEST(PaneModel, MixedAddsAndRemovesKeepTheInvariantAndTheFullSortOrder)
             reference.clear();
         }
     }
+}
+
+namespace {
+
+// A row whose picture comes from the thumbnail file at `path`.
+TFileInfo videoWithThumbnail(const std::string& name, const std::string& path)
+{
+    TFileInfo info = video(name);
+    info.ThumbPath = path;
+    info.NoThumb = false;
+    return info;
+}
+
+} // namespace
+
+TEST(PaneModelPictures, AreDecodedWhenFirstShownAndDroppedWhenLongUnseen)
+{
+    const TempFolder folder;
+    const std::string thumbnail = folder / "red.THM";
+    MakePicture(thumbnail, "color=c=red");
+    TPaneModel pane;
+    const int rows = TPaneModel::kKeptPictures * 3;
+    for (int row = 0; row < rows; ++row)
+        pane.AddRow(videoWithThumbnail("v" + std::to_string(row), thumbnail), std::nullopt, unsortedState);
+    pane.AddRow(videoWithThumbnail("missing", folder / "missing.THM"), std::nullopt, unsortedState);
+    pane.AddRow(video("none"), std::nullopt, unsortedState);
+
+    // Nothing is decoded by adding rows.
+    EXPECT_EQ(pane.PictureCount(), 0);
+    EXPECT_FALSE(pane.PictureLoaded(0));
+    EXPECT_EQ(pane.LoadedPictureOf(0), nullptr);
+
+    const TThumbnail* first = pane.PictureOf(0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Pixels[TThumbnail::Width * 30 + 37] & 0xFFF00000u, 0xFFF00000u);  // red
+    EXPECT_TRUE(pane.PictureLoaded(0));
+    EXPECT_EQ(pane.PictureOf(rows), nullptr);      // a missing file: the placeholder
+    EXPECT_TRUE(pane.PictureLoaded(rows));
+    EXPECT_TRUE(pane.PictureLoaded(rows + 1));     // no thumbnail at all
+
+    // Scrolling through every row keeps the memory bounded; the rows seen
+    // last keep their pictures, the first ones are decoded again.
+    for (int row = 0; row < rows; ++row)
+        ASSERT_NE(pane.PictureOf(row), nullptr) << row;
+    EXPECT_LE(pane.PictureCount(), TPaneModel::kKeptPictures);
+    EXPECT_TRUE(pane.PictureLoaded(rows - 1));
+    EXPECT_FALSE(pane.PictureLoaded(0));
+    EXPECT_NE(pane.PictureOf(0), nullptr);
 }

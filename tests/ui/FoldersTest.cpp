@@ -93,7 +93,7 @@ TEST_F(FoldersTest, ReloadKeepsOnePicturePerThumbnail)
 
     const TPaneModel& pane = window->Pane(TPaneSide::Computer).Pane();
     EXPECT_EQ(pane.RowCount(), 2);
-    EXPECT_EQ(pane.ImageCount(), 2) << "the placeholder and one thumbnail";
+    EXPECT_LE(pane.PictureCount(), 1) << "one thumbnail, however often the folder loads";
 }
 
 } // namespace

@@ -10,6 +10,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+#include <cstdio>
+#include <filesystem>
+
 #include <QImage>
 #include <QItemSelectionModel>
 
@@ -45,10 +48,14 @@ protected:
         Pane().selectionModel()->select(Pane().model()->index(row, 0), QItemSelectionModel::Select);
     }
 
-    // The row as the view paints it, in row coordinates.
+    // The row as the view paints it, in row coordinates, once the pane
+    // has taken the turn in which it decodes the pictures it was asked
+    // for while painting.
     QImage Render(int row)
     {
         FRowRect = Pane().visualRect(Pane().model()->index(row, 0));
+        (void)Pane().viewport()->grab(FRowRect);
+        QApplication::processEvents();
         return Pane().viewport()->grab(FRowRect).toImage().convertToFormat(QImage::Format_RGB32);
     }
 
@@ -171,13 +178,13 @@ TEST_F(RowDrawingTest, VideoWithoutThumbnailShowsTheBlackPlaceholder)
     const QImage row = Render(0);
 
     EXPECT_EQ(ThumbnailCentre(row), QColor(0, 0, 0));
-    EXPECT_EQ(Pane().Pane().Row(0).ImageIndex, 0);
+    EXPECT_EQ(Pane().Pane().PictureOf(0), nullptr);
 }
 
 TEST_F(RowDrawingTest, WhiteThumbnailPixelsShowTheRowBackground)
 {
     Load({{"white.MP4", TSampleFiles::Video("White")}, {"white.THM", TSampleFiles::WhiteThumbnail()}});
-    ASSERT_EQ(Pane().Pane().Row(0).ImageIndex, 1);
+    ASSERT_NE(Pane().Pane().PictureOf(0), nullptr);
 
     EXPECT_EQ(ThumbnailCentre(Render(0)), Pane().palette().color(QPalette::Base));
     Select(0);
@@ -233,6 +240,35 @@ TEST_F(RowDrawingTest, AVideoThatWillNotPlayHasAMarkAfterItsNameAndItsReasonsInT
                                                  "picture is 640 x 360; the handheld shows at most 480 x 272 (720 x "
                                                  "480 for H.264 Main up to level 3.0)"));
     }
+}
+
+TEST_F(RowDrawingTest, ScrolledToTheEndOfALongPaneRowsShowTheirPicturesWithinBoundedMemory)
+{
+    // Many rows, one video and one picture linked under every name.
+    const std::string folder = MakeFolder("many");
+    Put(TSampleFiles::Video("Many"), folder, "v0000.MP4");
+    Put(TSampleFiles::RedThumbnail(), folder, "v0000.THM");
+    const int rows = TPaneModel::kKeptPictures * 5 / 2;
+    for (int n = 1; n < rows; ++n) {
+        char name[16];
+        std::snprintf(name, sizeof name, "v%04d", n);
+        std::filesystem::create_hard_link(folder + "/v0000.MP4", folder + "/" + name + ".MP4");
+        std::filesystem::create_hard_link(folder + "/v0000.THM", folder + "/" + name + ".THM");
+    }
+    FWindow = StartWindow(folder);
+    ASSERT_EQ(Pane().Pane().RowCount(), rows);
+    EXPECT_LT(Pane().Pane().PictureCount(), 50) << "pictures are decoded as rows are shown, not at load";
+
+    // Page by page to the end, as a user scrolls.
+    for (int row = 0; row < rows; row += 7) {
+        Pane().scrollTo(Pane().model()->index(row, 0));
+        (void)Render(row);
+    }
+    Pane().scrollToBottom();
+    const QColor last = ThumbnailCentre(Render(rows - 1));
+    EXPECT_GT(last.red(), 230);
+    EXPECT_LT(last.green(), 30);
+    EXPECT_LE(Pane().Pane().PictureCount(), TPaneModel::kKeptPictures);
 }
 
 TEST_F(RowDrawingTest, LongNamesAreNotShortened)

@@ -133,7 +133,7 @@ TEST_F(TransfersTest, CopyToTheHandheldAddsRowsAndKeepsTheComputerSide)
     EXPECT_TRUE(Exists(ThumbnailPathFor(beach.FullPath)));
     const std::vector<std::string> handheld = Names(*FWindow, TPaneSide::Handheld);
     const auto beachRow = std::find(handheld.begin(), handheld.end(), beach.FileName) - handheld.begin();
-    EXPECT_NE(FWindow->Pane(TPaneSide::Handheld).Pane().Row(static_cast<int>(beachRow)).ImageIndex, 0);
+    EXPECT_NE(FWindow->Pane(TPaneSide::Handheld).Pane().PictureOf(static_cast<int>(beachRow)), nullptr);
     EXPECT_FALSE(Exists(FComputer + "beach.THM"));
     ExpectIdle();
 }
@@ -153,9 +153,9 @@ TEST_F(TransfersTest, MoveToTheHandheldRemovesRowsAndKeepsTheOtherRowsPictures)
 
     EXPECT_EQ(Names(*FWindow, TPaneSide::Computer), (std::vector<std::string>{"kept.mp4"}));
     const TPaneModel& computer = FWindow->Pane(TPaneSide::Computer).Pane();
-    ASSERT_NE(computer.Row(0).ImageIndex, 0);
-    EXPECT_TRUE(IsRed(computer.Image(computer.Row(0).ImageIndex)));
-    EXPECT_EQ(computer.ImageCount(), 2);
+    ASSERT_NE(computer.PictureOf(0), nullptr);
+    EXPECT_TRUE(IsRed(*computer.PictureOf(0)));
+    EXPECT_EQ(computer.PictureCount(), 1);
     EXPECT_EQ(Names(*FWindow, TPaneSide::Handheld).size(), 2u);
     for (const char* name : {"gone.mp4", "gone.THM", "also.mp4", "also.THM"})
         EXPECT_FALSE(Exists(FComputer + name)) << name;
@@ -207,7 +207,7 @@ TEST_F(TransfersTest, NamesWrapAfter99999AndAStrayThumbnailStays)
     EXPECT_EQ(arrived.FileName, "M4V00001.MP4");
     EXPECT_TRUE(arrived.NoThumb);
     EXPECT_EQ(ReadFile(FHandheld + "M4V00001.THM"), "stray");
-    EXPECT_EQ(FWindow->Pane(TPaneSide::Handheld).Pane().Row(RowOf(TPaneSide::Handheld, "M4V00001.MP4")).ImageIndex, 0);
+    EXPECT_EQ(FWindow->Pane(TPaneSide::Handheld).Pane().PictureOf(RowOf(TPaneSide::Handheld, "M4V00001.MP4")), nullptr);
     ExpectIdle();
 }
 
