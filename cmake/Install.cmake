@@ -3,13 +3,16 @@
 #
 #   bin/vantrel-tool
 #   bin/vantrel -> ../lib/vantrel/vantrel
-#   lib/vantrel/vantrel, lib/vantrel/ErrorReport
+#   lib/vantrel/vantrel, lib/vantrel/ErrorReport, lib/vantrel/libvantrel-codecs.so
 #   share/applications/vantrel.desktop
 #   share/icons/hicolor/NxN/apps/vantrel.png
 #   share/doc/vantrel/help.html, README.md (and its screenshot)
 
 install(TARGETS vantrel ErrorReport RUNTIME DESTINATION ${VANTREL_INSTALL_PROGRAMDIR})
 install(TARGETS vantrel-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The codec plugin lives with the window; vantrel-tool finds it through
+# ../lib/vantrel from its own folder.
+install(TARGETS vantrel-codecs LIBRARY DESTINATION ${VANTREL_INSTALL_PROGRAMDIR})
 
 # The command on the PATH is a link: the program resolves it and finds
 # ErrorReport and the help page from its real folder.

@@ -1,6 +1,6 @@
 #include "media/ThumbnailMaker.h"
 
-#include "media/FrameGrab.h"
+#include "media/CodecTable.h"
 #include "media/JpegEncoder.h"
 #include "media/MediaProblem.h"
 #include "platform/FileSystem.h"
@@ -16,7 +16,11 @@ constexpr int kQuality = 85;
 
 std::vector<std::uint8_t> MakeThumbnail(const std::string& videoPath)
 {
-    return EncodeJpeg(GrabFrame(videoPath, kThumbnailWidth, kThumbnailHeight), kQuality);
+    std::string problem;
+    const TCodecTable* codecs = CodecTable(problem);
+    if (codecs == nullptr)
+        throw TMediaProblem("cannot be decoded: " + problem);
+    return EncodeJpeg(codecs->GrabFrame(videoPath, kThumbnailWidth, kThumbnailHeight), kQuality);
 }
 
 std::string WriteMadeThumbnail(const std::string& videoPath, const std::string& target)

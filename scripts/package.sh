@@ -17,7 +17,7 @@ trap 'rm -rf "$scratch"' EXIT
 check_tree() {
   local prefix=$1 file
   local files=(
-    bin/vantrel-tool lib/vantrel/vantrel lib/vantrel/ErrorReport
+    bin/vantrel-tool lib/vantrel/vantrel lib/vantrel/ErrorReport lib/vantrel/libvantrel-codecs.so
     share/applications/vantrel.desktop share/doc/vantrel/help.html share/doc/vantrel/README.md
   )
   for size in 16 24 32 48 64 128 256; do

@@ -1,30 +1,32 @@
 #!/usr/bin/env bash
-# Start-up benchmark: from process start to both panes filled, with 1,000
+# Start-up benchmark: from process start to both panes filled, with COUNT
 # videos on each side (real handheld videos with thumbnails, one made by
-# FFmpeg and copied), under Xvfb. Prints each run and the median.
+# FFmpeg and linked under every name), under Xvfb. Prints each run, the
+# median and the window's resident memory once the panes are filled.
 #
-#   bench/ui/startup.sh [RUNS]      (build first: scripts/build.sh)
+#   bench/ui/startup.sh [RUNS] [COUNT]   (build first: scripts/build.sh;
+#                                         COUNT defaults to 1000)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 runs=${1:-7}
-count=1000
-work=${VANTREL_BENCH_DIR:-/tmp/vantrel-startup-bench}
+count=${2:-1000}
+work=${VANTREL_BENCH_DIR:-/tmp/vantrel-startup-bench-$count}
 source "$root/scripts/lib/simulated-handheld.sh"
 
 computer=$work/computer
 handheld=$work/handheld
 videos=$handheld/MP_ROOT/100MNV01
-if [[ ! -f $videos/M4V0$(printf %04d $count).MP4 ]]; then
+if [[ ! -f $videos/M4V$(printf %05d $count).MP4 ]]; then
   echo "startup: making $count videos on each side in $work"
   rm -rf "$work"
   mkdir -p "$computer" "$videos"
   make_handheld_video "$work/sample.mp4" testsrc "Sample video"
   for ((i = 1; i <= count; i++)); do
-    cp "$work/sample.mp4" "$computer/clip $i.mp4"
-    cp "$work/sample.THM" "$computer/clip $i.THM"
+    ln "$work/sample.mp4" "$computer/clip $i.mp4"
+    ln "$work/sample.THM" "$computer/clip $i.THM"
     name=M4V$(printf %05d "$i")
-    cp "$work/sample.mp4" "$videos/$name.MP4"
-    cp "$work/sample.THM" "$videos/$name.THM"
+    ln "$work/sample.mp4" "$videos/$name.MP4"
+    ln "$work/sample.THM" "$videos/$name.THM"
   done
 fi
 write_sysfs "$work/sysfs"
@@ -53,6 +55,10 @@ one_run() {
     [[ $line == "vantrel: panes filled" ]] && break
   done
   end=$(date +%s%N)
+  # The window process is the child of the substitution's shell.
+  local window
+  window=$(pgrep -n -f "^$root/build/vantrel " || true)
+  [[ -n $window ]] && grep VmRSS "/proc/$window/status" | awk '{print $2}' >"$work/rss"
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   exec 3<&-
@@ -68,3 +74,4 @@ for ((r = 1; r <= runs; r++)); do
 done
 sorted=($(printf '%s\n' "${results[@]}" | sort -n))
 echo "median start-up to both panes filled ($count videos each side): ${sorted[$((runs / 2))]} ms"
+echo "resident memory with both panes filled: $(($(cat "$work/rss" 2>/dev/null || echo 0) / 1024)) MB"

@@ -3,8 +3,8 @@
 // The sound half of a conversion: the source stream decoded, resampled
 // to 48 kHz stereo, cut into the encoder's frames and encoded as AAC-LC.
 
-#include "media/Libav.h"
-#include "media/Muxer.h"
+#include "media/codecs/Libav.h"
+#include "media/codecs/Muxer.h"
 
 #include <memory>
 

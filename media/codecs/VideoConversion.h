@@ -5,8 +5,8 @@
 // the rate brought to at most 29.97 pictures a second by dropping
 // pictures, and the result encoded by x264 for the handheld.
 
-#include "media/Libav.h"
-#include "media/Muxer.h"
+#include "media/codecs/Libav.h"
+#include "media/codecs/Muxer.h"
 
 namespace media {
 

@@ -1,4 +1,4 @@
-#include "media/AudioConversion.h"
+#include "media/codecs/AudioConversion.h"
 
 #include "media/HandheldTarget.h"
 

@@ -1,4 +1,4 @@
-#include "media/VideoConversion.h"
+#include "media/codecs/VideoConversion.h"
 
 #include "media/HandheldTarget.h"
 

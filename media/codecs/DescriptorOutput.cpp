@@ -1,4 +1,4 @@
-#include "media/DescriptorOutput.h"
+#include "media/codecs/DescriptorOutput.h"
 
 #include "media/MediaProblem.h"
 

@@ -1,4 +1,4 @@
-#include "media/Libav.h"
+#include "media/codecs/Libav.h"
 
 #include "media/MediaProblem.h"
 

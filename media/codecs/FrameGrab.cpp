@@ -1,6 +1,6 @@
-#include "media/FrameGrab.h"
+#include "media/codecs/FrameGrab.h"
 
-#include "media/Libav.h"
+#include "media/codecs/Libav.h"
 #include "media/MediaProblem.h"
 
 #include <memory>
