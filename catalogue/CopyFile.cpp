@@ -17,6 +17,7 @@
 #include <memory>
 #include <cerrno>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -95,21 +96,37 @@ struct TStepResult {
     bool Stopped = false;
 };
 
-// Moves every byte from `from` to `to`.
+// Moves every byte from `from` to `to`. The kernel copies each block
+// itself where it can, without a trip through this process's memory;
+// where it cannot (file systems it does not copy between, an old
+// kernel), and for the rest of the file once a block fails, read and
+// write take over, so a failure is still told as the source's or the
+// destination's. Every block is reported as its bytes arrive.
 TStepResult copyContents(int from, int to, TChunkReporter& reporter)
 {
     const auto buffer = std::make_unique_for_overwrite<char[]>(TWriteBehind::LargestBlock);
     TWriteBehind writeBehind(to);
+    bool kernelCopies = true;
     for (;;) {
-        const ssize_t count = platform::ReadSome(from, buffer.get(), writeBehind.BlockSize());
-        if (count < 0)
-            return {errno, true};
+        ssize_t count = -1;
+        if (kernelCopies) {
+            count = ::copy_file_range(from, nullptr, to, nullptr, writeBehind.BlockSize(), 0);
+            if (count < 0 && errno == EINTR)
+                continue;
+            kernelCopies = count >= 0;
+        }
+        if (!kernelCopies) {
+            count = platform::ReadSome(from, buffer.get(), writeBehind.BlockSize());
+            if (count < 0)
+                return {errno, true};
+            if (count > 0) {
+                if (const int error = platform::WriteAll(to, buffer.get(), static_cast<std::size_t>(count)); error != 0)
+                    return {error, false};
+            }
+        }
         if (count == 0)
             return {};
-        int error = platform::WriteAll(to, buffer.get(), static_cast<std::size_t>(count));
-        if (error == 0)
-            error = writeBehind.Written(static_cast<std::size_t>(count));
-        if (error != 0)
+        if (const int error = writeBehind.Written(static_cast<std::size_t>(count)); error != 0)
             return {error, false};
         if (!reporter.Written(count))
             return {0, false, true};

@@ -55,7 +55,7 @@ std::optional<TThumbnail> DecodeThumbnail(const std::string& path)
     TThumbnail thumbnail;
     if (!file || !DecodeJpegStream(file.get(), TThumbnail::Width, TThumbnail::Height, thumbnail.Pixels))
         return std::nullopt;
-    // Pure white is the image list's mask colour: the row background shows
+    // Pure white is the pictures' mask colour: the row background shows
     // through it.
     for (std::uint32_t& pixel : thumbnail.Pixels)
         if (pixel == 0xFFFFFFFFu)

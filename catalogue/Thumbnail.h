@@ -12,11 +12,11 @@ struct TThumbnail {
     static constexpr int Height = 60;
 
     // 0xAARRGGBB, row by row from the top. Pixels that were pure white in
-    // the decoded picture have alpha 0 (the image list's mask colour), all
+    // the decoded picture have alpha 0 (a mask: the row shows through), all
     // others alpha 255.
     std::array<std::uint32_t, Width * Height> Pixels{};
 
-    // Picture 0 of every image list: black and fully opaque.
+    // What a row without a picture shows: black and fully opaque.
     static TThumbnail Placeholder();
 };
 

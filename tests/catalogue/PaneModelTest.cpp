@@ -1,5 +1,6 @@
-// The pane model: rows owning their records, the image list behind them,
-// selection, and the order of a sorted pane.
+// The pane model: rows owning their records, their pictures decoded when
+// shown and dropped when long unseen, selection, and the order of a sorted
+// pane.
 
 #include "catalogue/PaneModel.h"
 

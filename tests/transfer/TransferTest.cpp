@@ -539,3 +539,29 @@ TEST_F(TransferTest, AStopWhileAVideoConvertsLeavesNothingAndKeepsTheSource)
     EXPECT_TRUE(Exists(FComputer + "long.mp4"));
     EXPECT_TRUE(recorder.Arrived.empty());
 }
+
+TEST_F(TransferTest, AHandheldUnpluggedWhileAVideoConvertsFailsTheBatchAndKeepsTheSource)
+{
+    TBatchSnapshot snapshot = Snapshot({PhoneVideo(FComputer, "long.mp4", "8")});
+    PlanConversions(snapshot, {0});
+    const std::string mountTable = FRoot / "mountinfo";
+    const std::string drive = FRoot / "psp";
+    WriteFile(mountTable, "36 35 98:0 / " + drive + " rw - vfat /dev/sdz1 rw\n");
+    setenv("VANTREL_MOUNTINFO", mountTable.c_str(), 1);
+    TRecorder recorder;
+    recorder.Hooks.Report = [&](double, const std::string&) { WriteFile(mountTable, ""); };  // pulled out
+    recorder.Progress.Start(snapshot.NeededBytes, 1);
+    int highest = 0;
+
+    const TBatchResult result =
+        RunTransfer(TTransferRequest{TTransferWay::ToHandheld, TTransferKind::Move, FHandheld, &highest, drive, {}},
+                    snapshot, recorder.Copier, recorder.Progress, recorder.Hooks);
+    unsetenv("VANTREL_MOUNTINFO");
+
+    EXPECT_EQ(result.Outcome, TBatchOutcome::Failed);
+    EXPECT_EQ(result.Error, ENODEV);
+    EXPECT_EQ(result.FailurePath, FHandheld + "M4V00001.MP4");
+    EXPECT_EQ(EntriesOf(FHandheld), std::vector<std::string>{});
+    EXPECT_TRUE(Exists(FComputer + "long.mp4"));
+    EXPECT_TRUE(recorder.Arrived.empty());
+}
