@@ -17,21 +17,21 @@ void TPaneModel::ClearPane()
 
 void TPaneModel::ReleaseImages()
 {
-    for (const TPaneRow& row : FRows)
-        DropPicture(row);
+    for (const auto& row : FRows)
+        DropPicture(*row);
     FReleased = true;
 }
 
 int TPaneModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort)
 {
-    TPaneRow row;
-    row.Info = std::make_unique<TFileInfoEx>(info);
+    auto row = std::make_unique<TPaneRow>();
+    row->Info = std::make_unique<TFileInfoEx>(info);
     if (thumbnail) {
-        row.Picture = std::make_unique<TThumbnail>(*thumbnail);
-        row.PictureState = TPictureState::Given;
+        row->Picture = std::make_unique<TThumbnail>(*thumbnail);
+        row->PictureState = TPictureState::Given;
         ++FPictureCount;
     } else if (info.NoThumb || info.ThumbPath.empty()) {
-        row.PictureState = TPictureState::Placeholder;
+        row->PictureState = TPictureState::Placeholder;
     }
     if (!FSorted) {
         FRows.push_back(std::move(row));
@@ -41,7 +41,7 @@ int TPaneModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnai
     }
     if (NeedsReorder(sort))
         StableSort(sort);
-    const int place = PlaceFor(row.Info->FileInfo, sort);
+    const int place = PlaceFor(row->Info->FileInfo, sort);
     FRows.insert(FRows.begin() + place, std::move(row));
     return place;
 }
@@ -86,9 +86,9 @@ void TPaneModel::DropPicture(const TPaneRow& row) const
 void TPaneModel::DropOldPictures() const
 {
     std::vector<const TPaneRow*> decoded;
-    for (const TPaneRow& row : FRows) {
-        if (row.PictureState == TPictureState::Decoded)
-            decoded.push_back(&row);
+    for (const auto& row : FRows) {
+        if (row->PictureState == TPictureState::Decoded)
+            decoded.push_back(row.get());
     }
     const std::size_t keep = kKeptPictures / 2;
     if (decoded.size() <= keep)
@@ -106,8 +106,8 @@ int TPaneModel::PlaceFor(const TFileInfo& info, const TSortState& sort) const
         return RowCount();
     // After every row that does not sort behind it: where a stable sort of
     // the pane with this row appended at the end would put it.
-    const auto place = std::upper_bound(FRows.begin(), FRows.end(), info, [&](const TFileInfo& added, const TPaneRow& other) {
-        return lvPspCompare(added, other.Info->FileInfo, sort) < 0;
+    const auto place = std::upper_bound(FRows.begin(), FRows.end(), info, [&](const TFileInfo& added, const std::unique_ptr<TPaneRow>& other) {
+        return lvPspCompare(added, other->Info->FileInfo, sort) < 0;
     });
     return static_cast<int>(place - FRows.begin());
 }
@@ -117,7 +117,7 @@ void TPaneModel::RemoveRow(int row)
     const std::size_t position = static_cast<std::size_t>(row);
     if (row < 0 || position >= FRows.size())
         throw std::out_of_range("TPaneModel::RemoveRow: no row " + std::to_string(row));
-    if (FRows[position].Picture)
+    if (FRows[position]->Picture)
         --FPictureCount;
     FRows.erase(FRows.begin() + row);
 }
@@ -140,10 +140,10 @@ std::vector<int> TPaneModel::StableSort(const TSortState& sort)
     std::vector<int> previous(FRows.size());
     std::iota(previous.begin(), previous.end(), 0);
     std::stable_sort(previous.begin(), previous.end(), [&](int a, int b) {
-        return lvPspCompare(FRows[static_cast<std::size_t>(a)].Info->FileInfo,
-                            FRows[static_cast<std::size_t>(b)].Info->FileInfo, sort) < 0;
+        return lvPspCompare(FRows[static_cast<std::size_t>(a)]->Info->FileInfo,
+                            FRows[static_cast<std::size_t>(b)]->Info->FileInfo, sort) < 0;
     });
-    std::vector<TPaneRow> sorted;
+    std::vector<std::unique_ptr<TPaneRow>> sorted;
     sorted.reserve(FRows.size());
     for (const int from : previous)
         sorted.push_back(std::move(FRows[static_cast<std::size_t>(from)]));
@@ -154,17 +154,17 @@ std::vector<int> TPaneModel::StableSort(const TSortState& sort)
 
 TFileInfo& TPaneModel::RecordAt(int row)
 {
-    TFileInfo& record = FRows.at(static_cast<std::size_t>(row)).Info->FileInfo;
+    TFileInfo& record = FRows.at(static_cast<std::size_t>(row))->Info->FileInfo;
     FOrderedBy.reset();
     return record;
 }
 
 void TPaneModel::SetSelected(int row, bool selected)
 {
-    FRows.at(static_cast<std::size_t>(row)).Selected = selected;
+    FRows.at(static_cast<std::size_t>(row))->Selected = selected;
 }
 
 int TPaneModel::SelectedCount() const
 {
-    return static_cast<int>(std::count_if(FRows.begin(), FRows.end(), [](const TPaneRow& row) { return row.Selected; }));
+    return static_cast<int>(std::count_if(FRows.begin(), FRows.end(), [](const auto& row) { return row->Selected; }));
 }

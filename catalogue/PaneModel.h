@@ -78,8 +78,8 @@ public:
     bool IsSorted() const { return FSorted; }
 
     int RowCount() const { return static_cast<int>(FRows.size()); }
-    const TPaneRow& Row(int row) const { return FRows.at(static_cast<std::size_t>(row)); }
-    const TFileInfo& RecordAt(int row) const { return FRows.at(static_cast<std::size_t>(row)).Info->FileInfo; }
+    const TPaneRow& Row(int row) const { return *FRows.at(static_cast<std::size_t>(row)); }
+    const TFileInfo& RecordAt(int row) const { return FRows.at(static_cast<std::size_t>(row))->Info->FileInfo; }
     // For editing a row's record in place (title, name). The pane stays
     // where it is; a sorted pane re-sorts at its next added row.
     TFileInfo& RecordAt(int row);
@@ -111,7 +111,9 @@ private:
     // half of kKeptPictures.
     void DropOldPictures() const;
 
-    std::vector<TPaneRow> FRows;
+    // Rows by pointer: a row placed or removed in the middle moves
+    // pointers, not rows.
+    std::vector<std::unique_ptr<TPaneRow>> FRows;
     TThumbnail FPlaceholder = TThumbnail::Placeholder();
     mutable int FPictureCount = 0;
     mutable std::uint64_t FShowClock = 0;

@@ -160,10 +160,14 @@ int TPaneView::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail
 {
     const QScopedValueRollback keepFlags(FShowingSelection, true);
     const int row = FRows.AddRow(info, std::move(thumbnail), sort);
-    // Inside a bracket the whole pane is asked for when it closes.
-    const TPaneRow& added = FPane.Row(row);
-    if (FUpdateDepth == 0 && added.Playability->MarkAsked())
-        FChecker->Ask({JobFor(added)}, true);
+    // Inside a bracket the whole pane is asked for when it closes; rows
+    // added one by one are asked for together at the next turn.
+    if (FUpdateDepth == 0 && !std::exchange(FChecksQueued, true)) {
+        QTimer::singleShot(0, this, [this] {
+            FChecksQueued = false;
+            CheckRows();
+        });
+    }
     return row;
 }
 

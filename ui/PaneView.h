@@ -144,7 +144,7 @@ public:
 
     // Asks the worker for the verdict of every row not asked about yet,
     // the rows in view first. Runs by itself when an update bracket
-    // closes; a row added outside one is asked for at once.
+    // closes; rows added outside one are asked for at the next turn.
     void CheckRows();
 
 protected:
@@ -187,6 +187,7 @@ private:
     QCursor FCopyCursor;
     std::atomic<bool> FRepaintPosted{false};
     bool FPicturesQueued = false;
+    bool FChecksQueued = false;
     // Last: its worker stops before anything it reports to goes.
     std::unique_ptr<TPlayabilityChecker> FChecker;
 };
