@@ -6,7 +6,6 @@
 
 #include <QContextMenuEvent>
 #include <QDrag>
-#include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -16,7 +15,6 @@
 #include <QTimer>
 #include <QWheelEvent>
 
-#include <algorithm>
 #include <utility>
 
 namespace {
@@ -26,11 +24,6 @@ namespace {
 constexpr const char* kRowsMimeType = "application/x-vantrel-pane-rows";
 
 constexpr const char* kWillNotPlayHeading = "Will not play on the PSP:";
-
-TPlayabilityJob JobFor(const TPaneRow& row)
-{
-    return {row.Info->FileInfo.FullPath, row.Playability};
-}
 
 } // namespace
 
@@ -226,95 +219,6 @@ void TPaneView::EndUpdate()
         setUpdatesEnabled(true);
         CheckRows();
     }
-}
-
-std::pair<int, int> TPaneView::RowsInView() const
-{
-    const int count = FPane.RowCount();
-    if (count == 0)
-        return {0, -1};
-    const QModelIndex first = indexAt(QPoint(1, 1));
-    const QModelIndex last = indexAt(QPoint(1, viewport()->height() - 1));
-    return {first.isValid() ? first.row() : 0, last.isValid() ? last.row() : count - 1};
-}
-
-void TPaneView::CheckRows()
-{
-    // One pass over the records (no file is touched here): the rows in
-    // view go ahead, the rest follow in pane order.
-    const auto [first, last] = RowsInView();
-    std::vector<TPlayabilityJob> inView;
-    std::vector<TPlayabilityJob> others;
-    for (int row = 0; row < FPane.RowCount(); ++row) {
-        const TPaneRow& paneRow = FPane.Row(row);
-        if (!paneRow.Playability->MarkAsked())
-            continue;
-        (row >= first && row <= last ? inView : others).push_back(JobFor(paneRow));
-    }
-    FChecker->Ask(std::move(others), false);
-    FChecker->Ask(std::move(inView), true);
-}
-
-void TPaneView::CheckRowsInView()
-{
-    const auto [first, last] = RowsInView();
-    std::vector<TPlayabilityJob> inView;
-    for (int row = first; row <= last && row < FPane.RowCount(); ++row) {
-        const TPaneRow& paneRow = FPane.Row(row);
-        if (!paneRow.Playability->Known())
-            inView.push_back(JobFor(paneRow));
-    }
-    FChecker->Ask(std::move(inView), true);
-}
-
-void TPaneView::LoadPicturesNearView()
-{
-    // A slice stays short even on a slow memory stick: the rest comes in
-    // the next one, after the events that waited.
-    constexpr qint64 kSliceMs = 8;
-    FPicturesQueued = false;
-    const auto [first, last] = RowsInView();
-    if (last < first)
-        return;
-    const int screen = last - first + 1;
-    const int from = std::max(0, first - screen);
-    const int to = std::min(FPane.RowCount() - 1, last + screen);
-    QElapsedTimer slice;
-    slice.start();
-    bool loadedAny = false;
-    // The rows in view first, then those a screen above and below.
-    for (const auto& [begin, end] : {std::pair{first, last}, std::pair{from, to}}) {
-        for (int row = begin; row <= end && row < FPane.RowCount(); ++row) {
-            if (FPane.PictureLoaded(row))
-                continue;
-            if (slice.elapsed() >= kSliceMs) {
-                FPicturesQueued = true;
-                QTimer::singleShot(0, this, [this] { LoadPicturesNearView(); });
-                if (loadedAny)
-                    viewport()->update();
-                return;
-            }
-            (void)FPane.PictureOf(row);
-            loadedAny = true;
-        }
-    }
-    if (loadedAny)
-        viewport()->update();
-}
-
-void TPaneView::VerdictSettled()
-{
-    // Marks come in bursts (a folder of phone videos): one repaint of the
-    // rows in view for each burst, a moment after its first mark.
-    constexpr int kRepaintDelayMs = 40;
-    if (FRepaintPosted.exchange(true))
-        return;
-    QMetaObject::invokeMethod(this, [this] {
-        QTimer::singleShot(kRepaintDelayMs, this, [this] {
-            FRepaintPosted = false;
-            viewport()->update();
-        });
-    }, Qt::QueuedConnection);
 }
 
 void TPaneView::CopySelectionToPane(const QItemSelection& selected, const QItemSelection& deselected)
