@@ -22,7 +22,6 @@ struct TCodecTable {
     // See Conversion.h.
     TConversionResult (*Convert)(const std::string& source, const std::string& target, const std::string& title,
                                  const TConversionHooks& hooks) = nullptr;
-    bool (*CanConvert)(const std::string& path) = nullptr;
     std::optional<double> (*VideoDuration)(const std::string& path) = nullptr;
 };
 

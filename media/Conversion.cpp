@@ -16,13 +16,6 @@ TConversionResult ConvertForHandheld(const std::string& source, const std::strin
     return codecs->Convert(source, target, title, hooks);
 }
 
-bool CanConvert(const std::string& path)
-{
-    std::string problem;
-    const TCodecTable* codecs = CodecTable(problem);
-    return codecs != nullptr && codecs->CanConvert(path);
-}
-
 std::optional<double> VideoDuration(const std::string& path)
 {
     std::string problem;

@@ -44,11 +44,6 @@ struct TConversionResult {
 TConversionResult ConvertForHandheld(const std::string& source, const std::string& target, const std::string& title,
                                      const TConversionHooks& hooks);
 
-// Whether FFmpeg opens the file at `path` and finds pictures or sound in
-// it that it decodes: a file the playability check could not read may
-// still be of a kind a conversion takes.
-bool CanConvert(const std::string& path);
-
 // The length of the video at `path` in seconds; nullopt when it does not
 // open or does not say.
 std::optional<double> VideoDuration(const std::string& path);

@@ -20,7 +20,7 @@ std::vector<std::size_t> UnplayableItems(const TBatchSnapshot& snapshot)
             plays = verdict.Plays();
             readable = verdict.Readable;
         }
-        if (!plays && (readable || media::CanConvert(path)))
+        if (!plays && readable)
             positions.push_back(position);
     }
     return positions;

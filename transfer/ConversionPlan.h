@@ -13,8 +13,9 @@
 // The positions in `snapshot.Items` of the videos the handheld will not
 // play and a conversion can take: from the rows' settled verdicts, else
 // from a check of the file (its headers only). A file the check cannot
-// read counts only when FFmpeg opens it (a video of another kind under
-// an .MP4 name); a damaged one goes as it is, as before.
+// read as a video of a kind it knows (damaged, cut, of no known kind)
+// goes as it is, as before: a conversion would have nothing to start
+// from, and asking FFmpeg would take a good part of a second a file.
 std::vector<std::size_t> UnplayableItems(const TBatchSnapshot& snapshot);
 
 // Marks the items at `positions` for conversion and recounts the bytes

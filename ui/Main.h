@@ -30,9 +30,9 @@
 #include "ui/PaneView.h"
 
 #include <QCursor>
-#include <QElapsedTimer>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -222,7 +222,8 @@ private:
     bool FClosed = false;
     // Pane loads never nest: one asked for during another waits its turn.
     TLoadGate FLoads{*this, [this](TLoadRequest request) { RunLoadRequest(request); }};
-    QElapsedTimer FTurnClock;
+    // When the last turn ended (platform::CoarseNanoseconds).
+    std::int64_t FLastTurn = 0;
     QCursor FCopyDragCursor;
 
     TPaneSide FScanTarget = TPaneSide::Computer;

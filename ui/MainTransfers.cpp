@@ -304,9 +304,11 @@ void TfrmVantrel::ReplayDeviceEvents()
 
 void TfrmVantrel::CopyProgress(double Count, const std::string& FileName)
 {
+    // Called for every 100-byte chunk: the bar is told only of a new value.
     if (FBatch.Progress.Report(Count, FileName))
         FForm->spDealFileName.setText(QString::fromStdString(FBatch.Progress.StatusText()));
-    FForm->pbDealing.setValue(FBatch.Progress.Percent());
+    if (const int percent = FBatch.Progress.Percent(); percent != FForm->pbDealing.value())
+        FForm->pbDealing.setValue(percent);
 }
 
 void TfrmVantrel::ResetProgress()

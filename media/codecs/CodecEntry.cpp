@@ -10,7 +10,6 @@ const media::TCodecTable kTable{
     media::kCodecTableVersion,
     &media::GrabFrame,
     &media::ConvertWithLibav,
-    &media::CanConvertWithLibav,
     &media::VideoDurationWithLibav,
 };
 

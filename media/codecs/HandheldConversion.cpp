@@ -176,18 +176,6 @@ TConversionResult ConvertWithLibav(const std::string& source, const std::string&
     return TConversionRun(source, target, hooks).Run(title);
 }
 
-bool CanConvertWithLibav(const std::string& path)
-{
-    try {
-        const TFormat format = OpenFormat(path);
-        const AVCodec* decoder = nullptr;
-        return DecodableStream(*format, AVMEDIA_TYPE_VIDEO, decoder) >= 0 ||
-               DecodableStream(*format, AVMEDIA_TYPE_AUDIO, decoder) >= 0;
-    } catch (const TMediaProblem&) {
-        return false;
-    }
-}
-
 std::optional<double> VideoDurationWithLibav(const std::string& path)
 {
     av_log_set_level(AV_LOG_QUIET);

@@ -10,7 +10,6 @@ namespace media {
 
 TConversionResult ConvertWithLibav(const std::string& source, const std::string& target, const std::string& title,
                                    const TConversionHooks& hooks);
-bool CanConvertWithLibav(const std::string& path);
 std::optional<double> VideoDurationWithLibav(const std::string& path);
 
 } // namespace media
