@@ -17,6 +17,7 @@
 #include <chrono>
 #include <exception>
 #include <future>
+#include <system_error>
 #include <optional>
 #include <utility>
 
@@ -171,8 +172,16 @@ bool TTransferRun::ConvertVideo(const TBatchItem& item, const std::string& dest,
     media::TConversionHooks hooks;
     hooks.Progress = [&share](double done) { share.store(done, std::memory_order_relaxed); };
     hooks.ShouldStop = [&stop] { return stop.load(std::memory_order_relaxed); };
-    std::future<media::TConversionResult> converting =
-        std::async(std::launch::async, [&] { return media::ConvertForHandheld(info.FullPath, dest, title, hooks); });
+    std::future<media::TConversionResult> converting;
+    try {
+        converting = std::async(std::launch::async,
+                                [&] { return media::ConvertForHandheld(info.FullPath, dest, title, hooks); });
+    } catch (const std::system_error& error) {
+        // No thread to be had: a conversion here would freeze the window
+        // for minutes with no way to stop it.
+        Fail(info.FullPath + ": cannot be converted: " + error.what(), info.FullPath, error.code().value());
+        return false;
+    }
 
     bool unplugged = false;
     double reported = 0;
