@@ -46,17 +46,10 @@ TAudioConversion::TAudioConversion(const AVStream& source, const AVCodec& decode
 
 void TAudioConversion::Feed(const AVPacket* packet)
 {
-    (void)avcodec_send_packet(FDecoder.get(), packet);
-    for (;;) {
-        const int received = avcodec_receive_frame(FDecoder.get(), FDecoded.get());
-        if (received == AVERROR(EAGAIN))
-            return;
-        if (received < 0)
-            break;
-        Resample(FDecoded.get());
-        av_frame_unref(FDecoded.get());
+    DecodePacket(*FDecoder, packet, *FDecoded, [this](const AVFrame& decoded) {
+        Resample(&decoded);
         EncodeQueued(false);
-    }
+    });
     if (packet != nullptr)
         return;
     if (FResampler)
@@ -125,16 +118,7 @@ void TAudioConversion::EncodeQueued(bool all)
 
 void TAudioConversion::Encode(const AVFrame* frame)
 {
-    if (const int error = avcodec_send_frame(FEncoder.get(), frame); error < 0 && error != AVERROR_EOF)
-        ThrowUnconvertible("the AAC encoder fails", error);
-    for (;;) {
-        const int received = avcodec_receive_packet(FEncoder.get(), FEncoded.get());
-        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
-            return;
-        if (received < 0)
-            ThrowUnconvertible("the AAC encoder fails", received);
-        FMuxer.Write(*FEncoded, FEncoder->time_base, FStream);
-    }
+    FMuxer.Encode(*FEncoder, frame, *FEncoded, FStream, "AAC");
 }
 
 } // namespace media

@@ -51,6 +51,21 @@ TFormat OpenFormat(const std::string& path);
 // (FF_THREAD_SLICE for one picture, FF_THREAD_FRAME for a whole stream).
 TCodec OpenDecoder(const AVStream& stream, const AVCodec& codec, int threadType);
 
+// Hands `packet` (nullptr: the end, which drains) to `decoder` and each
+// frame it gives back to `each`. A packet the decoder refuses (damaged
+// data) is passed over, as a player would; the frames around it decode.
+template <class Each> void DecodePacket(AVCodecContext& decoder, const AVPacket* packet, AVFrame& frame, Each&& each)
+{
+    (void)avcodec_send_packet(&decoder, packet);
+    for (;;) {
+        const int received = avcodec_receive_frame(&decoder, &frame);
+        if (received < 0)
+            return;  // wants the next packet, or has ended
+        each(frame);
+        av_frame_unref(&frame);
+    }
+}
+
 // A new frame and a new packet; throw TMediaProblem when memory is out.
 TFrame NewFrame();
 TPacket NewPacket();

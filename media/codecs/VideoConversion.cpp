@@ -92,18 +92,7 @@ TVideoConversion::TVideoConversion(const AVStream& source, const AVCodec& decode
 
 void TVideoConversion::Feed(const AVPacket* packet)
 {
-    // A packet the decoder refuses (damaged data) is passed over, as a
-    // player would; the pictures around it still convert.
-    (void)avcodec_send_packet(FDecoder.get(), packet);
-    for (;;) {
-        const int received = avcodec_receive_frame(FDecoder.get(), FDecoded.get());
-        if (received == AVERROR(EAGAIN))
-            return;
-        if (received < 0)
-            break;
-        Convert(*FDecoded);
-        av_frame_unref(FDecoded.get());
-    }
+    DecodePacket(*FDecoder, packet, *FDecoded, [this](const AVFrame& decoded) { Convert(decoded); });
     if (packet == nullptr)
         Encode(nullptr);
 }
@@ -142,16 +131,7 @@ void TVideoConversion::Convert(const AVFrame& decoded)
 
 void TVideoConversion::Encode(const AVFrame* picture)
 {
-    if (const int error = avcodec_send_frame(FEncoder.get(), picture); error < 0 && error != AVERROR_EOF)
-        ThrowUnconvertible("the H.264 encoder fails", error);
-    for (;;) {
-        const int received = avcodec_receive_packet(FEncoder.get(), FEncoded.get());
-        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
-            return;
-        if (received < 0)
-            ThrowUnconvertible("the H.264 encoder fails", received);
-        FMuxer.Write(*FEncoded, FEncoder->time_base, FStream);
-    }
+    FMuxer.Encode(*FEncoder, picture, *FEncoded, FStream, "H.264");
 }
 
 } // namespace media
