@@ -5,6 +5,7 @@
 #include "catalogue/CompanionFiles.h"
 #include "catalogue/HandheldFolder.h"
 #include "catalogue/PSPTitle.h"
+#include "catalogue/ScannedFolder.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -29,7 +30,7 @@ std::optional<platform::FileStatus> entryStatus(const std::string& path)
 
 // Fills `record` for the video `name` of the folder `base` (with '/').
 void describeEntry(const std::string& base, const std::string& name, const platform::FileStatus& status,
-                   const TCompanionIndex& thumbnails, const TListFiles& scanner, TFileInfo& record)
+                   const TScannedFolder& folder, TFileInfo& record)
 {
     const std::string fullPath = base + name;
     const bool isFile = status.Kind == platform::EntryKind::RegularFile;
@@ -43,15 +44,26 @@ void describeEntry(const std::string& base, const std::string& name, const platf
     record.HasTitle = title.has_value();
     record.Title = title ? std::move(*title) : std::string();
 
-    if (auto thumbnail = thumbnails.Find(base, platform::WithExtension(name, scanner.ThumbExt))) {
+    if (auto thumbnail = folder.Thumbnails().Find(base, platform::WithExtension(name, folder.ThumbExt()))) {
         record.ThumbPath = std::move(thumbnail->Path);
         record.ThumbSize = thumbnail->Size;
         record.NoThumb = false;
     } else {
-        record.ThumbPath = scanner.DefaultThumb;
+        record.ThumbPath = folder.DefaultThumb();
         record.ThumbSize = 0;
         record.NoThumb = true;
     }
+}
+
+// A record of a listing-only scan: the name and path, the rest to come.
+void listEntry(const std::string& base, const std::string& name,
+               const std::shared_ptr<const TScannedFolder>& listing, TFileInfo& record)
+{
+    record = TFileInfo();
+    record.FileName = name;
+    record.FullPath = base + name;
+    record.ThumbPath = listing->DefaultThumb();
+    record.Listing = listing;
 }
 
 } // namespace
@@ -66,27 +78,69 @@ int TListFiles::ScanFolder(const std::string& folder, int& highest, bool trackHi
         OnIdle();
 
     const std::string base = platform::WithTrailingSlash(folder);
-    const auto names = platform::ListDirectory(base);
+    auto names = Entries(base);
     if (!names)
         return 0;
-    const TCompanionIndex thumbnails(*names, ThumbExt);
+    const auto folderFacts = std::make_shared<const TScannedFolder>(std::move(*names), ThumbExt, DefaultThumb);
 
     int count = 0;
     TFileInfo record;
-    for (const std::string& name : *names) {
+    for (const std::string& name : folderFacts->Names()) {
         if (platform::AsciiUpper(extensionOf(name)) != VideoExt)
             continue;
-        const auto status = entryStatus(base + name);
-        if (!status)
-            continue;
+        if (DescribeLater) {
+            listEntry(base, name, folderFacts, record);
+        } else {
+            const auto status = entryStatus(base + name);
+            if (!status)
+                continue;
+            describeEntry(base, name, *status, *folderFacts, record);
+        }
         ++count;
         if (trackHighest)
             highest = std::max(highest, THandheldFolder::NumberOf(name));
-        describeEntry(base, name, *status, thumbnails, *this, record);
         if (OnFile)
             OnFile(record);
     }
     return count;
+}
+
+void TListFiles::ListAhead(const std::string& folder)
+{
+    const std::string base = platform::WithTrailingSlash(folder);
+    if (FListedAhead.count(base) == 0)
+        FListedAhead.emplace(base, std::async(std::launch::async, [base] { return platform::ListDirectory(base); }));
+}
+
+TListFiles::TEntries TListFiles::Entries(const std::string& base)
+{
+    const auto ahead = FListedAhead.find(base);
+    if (ahead == FListedAhead.end())
+        return platform::ListDirectory(base);
+    TEntries entries = ahead->second.get();
+    FListedAhead.erase(ahead);
+    return entries;
+}
+
+void DescribeListed(TFileInfo& record)
+{
+    if (!record.Listing)
+        return;
+    const std::shared_ptr<const TScannedFolder> listing = std::move(record.Listing);
+    record.Listing.reset();
+    const std::string name = record.FileName;
+    const std::string base = record.FullPath.substr(0, record.FullPath.size() - name.size());
+    if (const auto status = entryStatus(record.FullPath)) {
+        describeEntry(base, name, *status, *listing, record);
+        return;
+    }
+    record.HasTitle = false;
+    record.Title.clear();
+    record.Size = 0;
+    record.WriteTime.clear();
+    record.ThumbPath = listing->DefaultThumb();
+    record.ThumbSize = 0;
+    record.NoThumb = true;
 }
 
 std::optional<TFileInfo> TListFiles::DescribeFile(const std::string& path) const
@@ -96,8 +150,8 @@ std::optional<TFileInfo> TListFiles::DescribeFile(const std::string& path) const
         return std::nullopt;
     const std::string base = platform::FolderOf(path).empty() ? std::string("./") : platform::FolderOf(path);
     const auto names = platform::ListDirectory(base);
-    const TCompanionIndex thumbnails(names.value_or(std::vector<std::string>()), ThumbExt);
+    const TScannedFolder folder(names.value_or(std::vector<std::string>()), ThumbExt, DefaultThumb);
     TFileInfo record;
-    describeEntry(base, platform::NameOf(path), *status, thumbnails, *this, record);
+    describeEntry(base, platform::NameOf(path), *status, folder, record);
     return record;
 }

@@ -6,6 +6,30 @@
 #include <numeric>
 #include <stdexcept>
 
+namespace {
+
+// Whether ordering by `sort` reads more of a record than its name.
+bool SortReadsFacts(const TSortState& sort)
+{
+    return sort.FSortKey != TSortKey::skNone && sort.FSortKey != TSortKey::skFileName;
+}
+
+// The record of `row`, described now when its scan only listed it.
+TFileInfo& Described(const TPaneRow& row)
+{
+    TFileInfo& record = row.Info->FileInfo;
+    DescribeListed(record);
+    return record;
+}
+
+// The record as ordering by `sort` needs it.
+const TFileInfo& SortFacts(const TPaneRow& row, const TSortState& sort)
+{
+    return SortReadsFacts(sort) ? Described(row) : row.Info->FileInfo;
+}
+
+} // namespace
+
 TPaneModel::TPaneModel() = default;
 
 void TPaneModel::ClearPane()
@@ -30,7 +54,7 @@ int TPaneModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnai
         row->Picture = std::make_unique<TThumbnail>(*thumbnail);
         row->PictureState = TPictureState::Given;
         ++FPictureCount;
-    } else if (info.NoThumb || info.ThumbPath.empty()) {
+    } else if (!info.Listing && (info.NoThumb || info.ThumbPath.empty())) {
         row->PictureState = TPictureState::Placeholder;
     }
     if (!FSorted) {
@@ -41,7 +65,7 @@ int TPaneModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnai
     }
     if (NeedsReorder(sort))
         StableSort(sort);
-    const int place = PlaceFor(row->Info->FileInfo, sort);
+    const int place = PlaceFor(SortFacts(*row, sort), sort);
     FRows.insert(FRows.begin() + place, std::move(row));
     return place;
 }
@@ -55,7 +79,7 @@ const TThumbnail* TPaneModel::PictureOf(int row) const
     if (shown.PictureState == TPictureState::NotLoaded) {
         // A thumbnail that is missing or cannot be decoded leaves the row
         // the placeholder.
-        if (std::optional<TThumbnail> decoded = DecodeThumbnail(shown.Info->FileInfo.ThumbPath)) {
+        if (std::optional<TThumbnail> decoded = DecodeThumbnail(Described(shown).ThumbPath)) {
             shown.Picture = std::make_unique<TThumbnail>(*decoded);
             shown.PictureState = TPictureState::Decoded;
             if (++FPictureCount > kKeptPictures)
@@ -107,7 +131,7 @@ int TPaneModel::PlaceFor(const TFileInfo& info, const TSortState& sort) const
     // After every row that does not sort behind it: where a stable sort of
     // the pane with this row appended at the end would put it.
     const auto place = std::upper_bound(FRows.begin(), FRows.end(), info, [&](const TFileInfo& added, const std::unique_ptr<TPaneRow>& other) {
-        return lvPspCompare(added, other->Info->FileInfo, sort) < 0;
+        return lvPspCompare(added, SortFacts(*other, sort), sort) < 0;
     });
     return static_cast<int>(place - FRows.begin());
 }
@@ -140,8 +164,8 @@ std::vector<int> TPaneModel::StableSort(const TSortState& sort)
     std::vector<int> previous(FRows.size());
     std::iota(previous.begin(), previous.end(), 0);
     std::stable_sort(previous.begin(), previous.end(), [&](int a, int b) {
-        return lvPspCompare(FRows[static_cast<std::size_t>(a)]->Info->FileInfo,
-                            FRows[static_cast<std::size_t>(b)]->Info->FileInfo, sort) < 0;
+        return lvPspCompare(SortFacts(*FRows[static_cast<std::size_t>(a)], sort),
+                            SortFacts(*FRows[static_cast<std::size_t>(b)], sort), sort) < 0;
     });
     std::vector<std::unique_ptr<TPaneRow>> sorted;
     sorted.reserve(FRows.size());
@@ -152,9 +176,14 @@ std::vector<int> TPaneModel::StableSort(const TSortState& sort)
     return previous;
 }
 
+const TFileInfo& TPaneModel::RecordAt(int row) const
+{
+    return Described(*FRows.at(static_cast<std::size_t>(row)));
+}
+
 TFileInfo& TPaneModel::RecordAt(int row)
 {
-    TFileInfo& record = FRows.at(static_cast<std::size_t>(row))->Info->FileInfo;
+    TFileInfo& record = Described(*FRows.at(static_cast<std::size_t>(row)));
     FOrderedBy.reset();
     return record;
 }

@@ -79,7 +79,10 @@ public:
 
     int RowCount() const { return static_cast<int>(FRows.size()); }
     const TPaneRow& Row(int row) const { return *FRows.at(static_cast<std::size_t>(row)); }
-    const TFileInfo& RecordAt(int row) const { return FRows.at(static_cast<std::size_t>(row))->Info->FileInfo; }
+    // The record of `row`. A record its scan only listed is described
+    // here, the first time it is asked for (a cache: the pane stays as it
+    // is to its users).
+    const TFileInfo& RecordAt(int row) const;
     // For editing a row's record in place (title, name). The pane stays
     // where it is; a sorted pane re-sorts at its next added row.
     TFileInfo& RecordAt(int row);

@@ -10,8 +10,14 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <future>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+struct TScannedFolder;
 
 // One video as the folder scan found it. Copied by value.
 struct TFileInfo {
@@ -25,7 +31,17 @@ struct TFileInfo {
     std::int64_t ThumbSize = 0;  // bytes of the thumbnail; 0 when none
     bool NoThumb = true;         // no companion thumbnail file
     std::string NewPath;         // computer name to prefer on the way back
+    // Set on a record of a scan that listed names only (DescribeLater):
+    // FileName and FullPath hold, the other fields are read from the file
+    // by DescribeListed. Null once the record is described.
+    std::shared_ptr<const TScannedFolder> Listing;
 };
+
+// Reads the facts of a record that a scan only listed (size, time,
+// title, thumbnail) as the scan would have read them, and clears its
+// Listing; leaves a described record as it is. A file gone since the
+// listing reads as a folder entry would: no size, no time, no title.
+void DescribeListed(TFileInfo& record);
 
 // The record as a pane row owns it.
 class TFileInfoEx {
@@ -60,6 +76,10 @@ public:
     std::string VideoExt = kVideoExtension;      // upper case
     std::string ThumbExt = kThumbnailExtension;
     std::string DefaultThumb;  // ThumbPath of a video without thumbnail
+    // List names only: each record holds FileName, FullPath and a Listing
+    // to describe it from when it is needed (DescribeListed), so a scan
+    // costs the folder listing alone, whatever the number of videos.
+    bool DescribeLater = false;
 
     // Scans `folder`, calls OnFile for every video and returns their
     // count. With trackHighest, `highest` is set to the largest handheld
@@ -70,6 +90,21 @@ public:
     // thumbnail found beside it as the scan finds it. nullopt when `path`
     // is not a regular file.
     std::optional<TFileInfo> DescribeFile(const std::string& path) const;
+
+    // Starts reading the entries of `folder` on a thread of its own; the
+    // next ScanFolder of that folder takes them instead of reading the
+    // folder then. For a caller that knows which folders it is about to
+    // load while it has other work to do first; DropListedAhead ends what
+    // was not taken, so no listing serves a later scan.
+    void ListAhead(const std::string& folder);
+    void DropListedAhead() { FListedAhead.clear(); }
+
+private:
+    using TEntries = std::optional<std::vector<std::string>>;
+    // The entries of `base` (with '/'): those read ahead, else read now.
+    TEntries Entries(const std::string& base);
+
+    std::map<std::string, std::future<TEntries>> FListedAhead;
 };
 
 // How one copy ended: done, stopped by the caller, or failed on one file.

@@ -4,6 +4,7 @@
 #include "ui/Main.h"
 #include "ui/MainForm.h"
 
+#include "catalogue/HandheldFolder.h"
 #include "catalogue/PSPTitle.h"
 #include "platform/CoarseClock.h"
 #include "platform/DriveWatcher.h"
@@ -82,6 +83,8 @@ void TfrmVantrel::FormCreate()
     FScanner = std::make_unique<TListFiles>();
     FScanner->OnFile = [this](const TFileInfo& info) { AddVideoRow(info); };
     FScanner->OnIdle = [] { QCoreApplication::processEvents(); };
+    // A row's facts are read when it is first shown or used.
+    FScanner->DescribeLater = true;
 
     LoadSettings();
 
@@ -100,6 +103,13 @@ void TfrmVantrel::FormCreate()
 
     SetPathBoxText(HasNonBlank(FStartFolder) ? FStartFolder : FSettings.PCDir);
 
+    // The folders the first show loads are read while the window builds
+    // and shows itself.
+    if (platform::IsDirectory(PathBoxText()))
+        FScanner->ListAhead(PathBoxText());
+    if (const auto drive = StartDrive(); drive && IsMounted(*drive))
+        FScanner->ListAhead(THandheldFolder::OnDrive(*drive).Path());
+
     actUpdateExecute();
 
     for (std::size_t i = 0; i < kSortCommandCount; ++i)
@@ -117,24 +127,29 @@ void TfrmVantrel::FormShow()
         SetPathBoxText(std::string());
     }
 
-    // A removable drive wins over the remembered one: the last in the list.
-    std::optional<std::string> drive;
-    for (int entry = FForm->cbDriver.count() - 1; entry >= 0 && !drive; --entry) {
-        if (IsRemovableDrive(FForm->cbDriver.EntryDrive(entry)))
-            drive = FForm->cbDriver.EntryDrive(entry);
-    }
-    // The remembered drive only when it is in the list; an empty or
-    // vanished one loads nothing and says nothing.
-    if (!drive && !FSettings.PSPDrive.empty() && FForm->cbDriver.EntryOf(FSettings.PSPDrive) >= 0)
-        drive = FSettings.PSPDrive;
-    if (drive) {
+    if (const auto drive = StartDrive()) {
         FForm->cbDriver.SetDrive(*drive);
         RefreshPspPane(TDriveKey{*drive, TDriveOrigin::Forced}, true);
         FForm->edtPath.setFocus();
     }
 
     FDrives.ListReady = true;
+    FScanner->DropListedAhead();
     ReportReady("panes filled");
+}
+
+std::optional<std::string> TfrmVantrel::StartDrive() const
+{
+    // A removable drive wins over the remembered one: the last in the list.
+    for (int entry = FForm->cbDriver.count() - 1; entry >= 0; --entry) {
+        if (IsRemovableDrive(FForm->cbDriver.EntryDrive(entry)))
+            return FForm->cbDriver.EntryDrive(entry);
+    }
+    // The remembered drive only when it is in the list; an empty or
+    // vanished one loads nothing and says nothing.
+    if (!FSettings.PSPDrive.empty() && FForm->cbDriver.EntryOf(FSettings.PSPDrive) >= 0)
+        return FSettings.PSPDrive;
+    return std::nullopt;
 }
 
 void TfrmVantrel::FormClose(TCloseAction& action)

@@ -62,6 +62,9 @@ public:
     // Creation, first show and close, in their fixed order.
     void FormCreate();
     void FormShow();
+    // The drive the first show loads: the last removable drive of the
+    // list, else the remembered one while it is listed.
+    std::optional<std::string> StartDrive() const;
     void FormClose(TCloseAction& action);
     void LoadSettings();
     void SaveSettings();

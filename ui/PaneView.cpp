@@ -31,7 +31,7 @@ TPaneListModel::TPaneListModel(TPaneModel& pane, QObject* parent) : QAbstractLis
 
 int TPaneListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : FPane.RowCount();
+    return parent.isValid() ? 0 : FAnnounced;
 }
 
 Qt::ItemFlags TPaneListModel::flags(const QModelIndex& index) const
@@ -56,8 +56,12 @@ QVariant TPaneListModel::data(const QModelIndex& index, int role) const
     return text;
 }
 
-int TPaneListModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort)
+int TPaneListModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort,
+                           bool quietly)
 {
+    if (quietly && !FPane.IsSorted())
+        return FPane.AddRow(info, std::move(thumbnail), sort);
+    AnnounceAppended();
     // A sorted pane that lost its order (the other pane changed the shared
     // key, a record was edited) is put in order first; then the row goes
     // where a binary search puts it, announced as one inserted row.
@@ -66,12 +70,26 @@ int TPaneListModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thum
     const int position = FPane.PlaceFor(info, sort);
     beginInsertRows(QModelIndex(), position, position);
     FPane.AddRow(info, std::move(thumbnail), sort);
+    FAnnounced = FPane.RowCount();
     endInsertRows();
     return position;
 }
 
+void TPaneListModel::AnnounceAppended()
+{
+    // The new rows sit behind every announced one, which stay as they
+    // were: announcing them late is announcing one insertion at the end.
+    const int count = FPane.RowCount();
+    if (count <= FAnnounced)
+        return;
+    beginInsertRows(QModelIndex(), FAnnounced, count - 1);
+    FAnnounced = count;
+    endInsertRows();
+}
+
 void TPaneListModel::Rearrange(const std::function<std::vector<int>()>& reorder)
 {
+    AnnounceAppended();
     // A layout change, not a reset: the view's persistent indexes (its
     // selection, current row and open editor) follow their rows.
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -92,10 +110,12 @@ void TPaneListModel::Rearrange(const std::function<std::vector<int>()>& reorder)
 
 void TPaneListModel::RemoveRow(int row)
 {
+    AnnounceAppended();
     if (row < 0 || row >= FPane.RowCount())
         return;
     beginRemoveRows(QModelIndex(), row, row);
     FPane.RemoveRow(row);
+    FAnnounced = FPane.RowCount();
     endRemoveRows();
 }
 
@@ -103,6 +123,7 @@ void TPaneListModel::ClearPane()
 {
     beginResetModel();
     FPane.ClearPane();
+    FAnnounced = 0;
     endResetModel();
 }
 
@@ -116,6 +137,7 @@ void TPaneListModel::ReleaseImages()
     beginResetModel();
     FPane.ClearPane();
     FPane.ReleaseImages();
+    FAnnounced = 0;
     endResetModel();
 }
 
@@ -152,15 +174,11 @@ TPaneView::~TPaneView()
 int TPaneView::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort)
 {
     const QScopedValueRollback keepFlags(FShowingSelection, true);
-    const int row = FRows.AddRow(info, std::move(thumbnail), sort);
-    // Inside a bracket the whole pane is asked for when it closes; rows
-    // added one by one are asked for together at the next turn.
-    if (FUpdateDepth == 0 && !std::exchange(FChecksQueued, true)) {
-        QTimer::singleShot(0, this, [this] {
-            FChecksQueued = false;
-            CheckRows();
-        });
-    }
+    // Inside a bracket the rows are announced when it closes.
+    const int row = FRows.AddRow(info, std::move(thumbnail), sort, FUpdateDepth > 0);
+    // Inside a bracket the whole pane is asked for when it closes.
+    if (FUpdateDepth == 0)
+        QueueCheck();
     return row;
 }
 
@@ -190,9 +208,16 @@ void TPaneView::ReleaseImages()
     FRows.ReleaseImages();
 }
 
+QModelIndex TPaneView::IndexOf(int row)
+{
+    // A row still waiting in a bracket is told to the view now.
+    FRows.AnnounceAppended();
+    return FRows.index(row);
+}
+
 void TPaneView::SelectRow(int row)
 {
-    const QModelIndex index = FRows.index(row);
+    const QModelIndex index = IndexOf(row);
     if (!index.isValid())
         return;
     selectionModel()->select(index, QItemSelectionModel::Select);
@@ -216,9 +241,25 @@ void TPaneView::BeginUpdate()
 void TPaneView::EndUpdate()
 {
     if (FUpdateDepth > 0 && --FUpdateDepth == 0) {
+        {
+            const QScopedValueRollback keepFlags(FShowingSelection, true);
+            FRows.AnnounceAppended();
+        }
         setUpdatesEnabled(true);
-        CheckRows();
+        QueueCheck();
     }
+}
+
+void TPaneView::QueueCheck()
+{
+    // At the next turn: rows added one by one are asked for together, and
+    // a load shows its rows before the worker's queue is built.
+    if (std::exchange(FChecksQueued, true))
+        return;
+    QTimer::singleShot(0, this, [this] {
+        FChecksQueued = false;
+        CheckRows();
+    });
 }
 
 void TPaneView::CopySelectionToPane(const QItemSelection& selected, const QItemSelection& deselected)
@@ -237,7 +278,7 @@ void TPaneView::CopySelectionToPane(const QItemSelection& selected, const QItemS
 
 void TPaneView::OpenEditor(int row)
 {
-    const QModelIndex index = FRows.index(row);
+    const QModelIndex index = IndexOf(row);
     if (index.isValid())
         edit(index);
 }
@@ -394,7 +435,7 @@ void TPaneView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint 
 
 void TPaneView::RowChanged(int row)
 {
-    const QModelIndex index = FRows.index(row);
+    const QModelIndex index = IndexOf(row);
     if (index.isValid())
         update(index);
 }
@@ -412,6 +453,6 @@ void TPaneView::SelectOnly(int first, int last)
 {
     if (FPane.RowCount() == 0)
         return;
-    const QItemSelection rows(FRows.index(first), FRows.index(last));
+    const QItemSelection rows(IndexOf(first), IndexOf(last));
     selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
 }

@@ -83,7 +83,12 @@ public:
     const TPaneModel& Pane() const { return FPane; }
 
     // The row operations, each announced to the view as it must be.
-    int AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort);
+    // With `quietly`, a row appended to an unsorted pane waits for
+    // AnnounceAppended, so a load of many rows is one insertion.
+    int AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort,
+               bool quietly = false);
+    // Tells the view of the rows appended quietly since the last call.
+    void AnnounceAppended();
     void RemoveRow(int row);
     void ClearPane();
     void Sort(const TSortState& sort);
@@ -95,6 +100,9 @@ private:
     void Rearrange(const std::function<std::vector<int>()>& reorder);
 
     TPaneModel& FPane;
+    // The rows the view knows of; fewer than the pane's only while rows
+    // appended quietly wait to be announced.
+    int FAnnounced = 0;
 };
 
 class TPaneView : public QListView {
@@ -143,8 +151,8 @@ public:
     void SetCopyCursor(const QCursor& cursor) { FCopyCursor = cursor; }
 
     // Asks the worker for the verdict of every row not asked about yet,
-    // the rows in view first. Runs by itself when an update bracket
-    // closes; rows added outside one are asked for at the next turn.
+    // the rows in view first. Runs by itself at the turn after an update
+    // bracket closes or rows are added outside one.
     void CheckRows();
 
 protected:
@@ -162,11 +170,15 @@ protected:
 
 private:
     friend class TRowEditDelegate;
+    // The view's index of `row`, announcing rows appended quietly first.
+    QModelIndex IndexOf(int row);
     const TPaneView* DragSource(const QDropEvent& event) const;
     bool AcceptDrag(QDropEvent& event);
     void CopySelectionToPane(const QItemSelection& selected, const QItemSelection& deselected);
     // The rows now in view, first and last; {0, -1} when none.
     std::pair<int, int> RowsInView() const;
+    // CheckRows at the next turn, once however often asked.
+    void QueueCheck();
     // Moves the rows in view ahead of the worker's queue.
     void CheckRowsInView();
     // Decodes the pictures of the rows in view and a screen around them,

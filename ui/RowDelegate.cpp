@@ -131,6 +131,7 @@ void TRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
 {
     if (!index.isValid() || index.row() >= FPane.RowCount())
         return;
+    (void)FPane.RecordAt(index.row());  // a row only listed so far is described when first drawn
     const TPaneRow& row = FPane.Row(index.row());
     const TThumbnail* picture = nullptr;
     if (!FPane.ImagesReleased()) {

@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <random>
 #include <set>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -324,4 +326,49 @@ TEST(PaneModelPictures, AreDecodedWhenFirstShownAndDroppedWhenLongUnseen)
     EXPECT_TRUE(pane.PictureLoaded(rows - 1));
     EXPECT_FALSE(pane.PictureLoaded(0));
     EXPECT_NE(pane.PictureOf(0), nullptr);
+}
+
+TEST(PaneModelListedRows, ReadTheirFilesOnlyWhenTheirFactsAreWanted)
+{
+    // Files of different sizes, listed by a scan that reads none of them.
+    const TempFolder folder;
+    const std::string thumbnail = folder / "b.thm";
+    MakePicture(thumbnail, "color=c=red");
+    for (const auto& [name, bytes] : {std::pair{"c.mp4", 30}, std::pair{"a.mp4", 10}, std::pair{"b.mp4", 20}}) {
+        std::FILE* file = std::fopen((folder / name).c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fwrite(std::string(static_cast<std::size_t>(bytes), 'x').data(), 1, static_cast<std::size_t>(bytes), file);
+        std::fclose(file);
+    }
+    TListFiles scanner;
+    scanner.DescribeLater = true;
+    TPaneModel pane;
+    scanner.OnFile = [&](const TFileInfo& info) { pane.AddRow(info, std::nullopt, unsortedState); };
+    int highest = 0;
+    ASSERT_EQ(scanner.ScanFolder(folder.Path(), highest, false), 3);
+    const auto listedRows = [&] {
+        int listed = 0;
+        for (int row = 0; row < pane.RowCount(); ++row)
+            listed += pane.Row(row).Info->FileInfo.Listing != nullptr ? 1 : 0;
+        return listed;
+    };
+    EXPECT_EQ(listedRows(), 3);
+    EXPECT_FALSE(pane.PictureLoaded(0)) << "a listed row's thumbnail is not known to be missing yet";
+
+    // By name: the names are there already.
+    pane.Sort(TSortState{TSortKey::skFileName, false});
+    EXPECT_EQ(names(pane), (std::vector<std::string>{"a.mp4", "b.mp4", "c.mp4"}));
+    EXPECT_EQ(listedRows(), 3);
+
+    // The picture of a row comes from the thumbnail its description finds.
+    ASSERT_NE(pane.PictureOf(1), nullptr);
+    EXPECT_EQ(pane.PictureOf(0), nullptr);
+    EXPECT_EQ(listedRows(), 1);
+
+    // By size, descending: every row is read.
+    pane.Sort(TSortState{TSortKey::skSize, true});
+    EXPECT_EQ(names(pane), (std::vector<std::string>{"c.mp4", "b.mp4", "a.mp4"}));
+    EXPECT_EQ(listedRows(), 0);
+    EXPECT_EQ(pane.RecordAt(0).Size, 30.0);
+    EXPECT_EQ(pane.RecordAt(1).ThumbPath, thumbnail);
 }

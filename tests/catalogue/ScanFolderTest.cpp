@@ -19,7 +19,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ScanFolder : public ::testing::Test {
+// Every case runs twice: a scan that describes each video as it lists it,
+// and one that lists names only, each record described afterwards.
+class ScanFolder : public ::testing::TestWithParam<bool> {
 protected:
     static void SetUpTestSuite() { PSPTitle::CreateLibrary(); }
     static void TearDownTestSuite() { PSPTitle::DestroyLibrary(); }
@@ -28,7 +30,14 @@ protected:
     {
         Scanner.VideoExt = ".MP4";
         Scanner.ThumbExt = ".THM";
-        Scanner.OnFile = [this](const TFileInfo& info) { Found.push_back(info); };
+        Scanner.DescribeLater = GetParam();
+        Scanner.OnFile = [this](const TFileInfo& info) {
+            TFileInfo record = info;
+            EXPECT_EQ(record.Listing != nullptr, Scanner.DescribeLater);
+            DescribeListed(record);
+            EXPECT_EQ(record.Listing, nullptr);
+            Found.push_back(std::move(record));
+        };
     }
 
     // Scans without tracking; the records by file name.
@@ -52,7 +61,7 @@ protected:
 
 } // namespace
 
-TEST_F(ScanFolder, HandheldVideoGivesAFullRecord)
+TEST_P(ScanFolder, HandheldVideoGivesAFullRecord)
 {
     AddVideo("clip.mp4");
     CopyBytes(ThumbnailPicture(), Folder / "clip.THM");
@@ -71,7 +80,7 @@ TEST_F(ScanFolder, HandheldVideoGivesAFullRecord)
     EXPECT_TRUE(clip.NewPath.empty());
 }
 
-TEST_F(ScanFolder, FolderWithoutTrailingSlashGetsOne)
+TEST_P(ScanFolder, FolderWithoutTrailingSlashGetsOne)
 {
     AddVideo("clip.mp4");
     std::string bare = Folder.Path();
@@ -82,7 +91,7 @@ TEST_F(ScanFolder, FolderWithoutTrailingSlashGetsOne)
     EXPECT_EQ(records.at("clip.mp4").FullPath, Folder / "clip.mp4");
 }
 
-TEST_F(ScanFolder, VideoWithoutThumbnailHasNone)
+TEST_P(ScanFolder, VideoWithoutThumbnailHasNone)
 {
     AddVideo("clip.mp4");
     Scanner.DefaultThumb = "";
@@ -94,7 +103,7 @@ TEST_F(ScanFolder, VideoWithoutThumbnailHasNone)
     EXPECT_EQ(records.at("clip.mp4").ThumbSize, 0);
 }
 
-TEST_F(ScanFolder, BrokenVideoStillGivesARecordWithoutTitle)
+TEST_P(ScanFolder, BrokenVideoStillGivesARecordWithoutTitle)
 {
     WriteFile(Folder / "broken.mp4", "this is not an MP4 file at all");
     const std::string video = ReadFile(HandheldVideo());
@@ -110,7 +119,7 @@ TEST_F(ScanFolder, BrokenVideoStillGivesARecordWithoutTitle)
     EXPECT_EQ(records.at("broken.mp4").Size, 30.0);
 }
 
-TEST_F(ScanFolder, ExtensionsMatchWithoutCaseAndOnlyAtTheEnd)
+TEST_P(ScanFolder, ExtensionsMatchWithoutCaseAndOnlyAtTheEnd)
 {
     for (const char* name : {"a.mp4", "b.Mp4", "C.MP4", "d.mp4.bak", "e.m4v", "mp4", "f.THM"})
         WriteFile(Folder / name, "x");
@@ -122,7 +131,7 @@ TEST_F(ScanFolder, ExtensionsMatchWithoutCaseAndOnlyAtTheEnd)
     EXPECT_TRUE(records.count("a.mp4") && records.count("b.Mp4") && records.count("C.MP4"));
 }
 
-TEST_F(ScanFolder, HiddenFilesAndFoldersNamedLikeVideosAreListed)
+TEST_P(ScanFolder, HiddenFilesAndFoldersNamedLikeVideosAreListed)
 {
     WriteFile(Folder / ".hidden.mp4", "x");
     fs::create_directory(Folder / "folder.mp4");
@@ -135,7 +144,7 @@ TEST_F(ScanFolder, HiddenFilesAndFoldersNamedLikeVideosAreListed)
     EXPECT_FALSE(records.at("folder.mp4").HasTitle);
 }
 
-TEST_F(ScanFolder, PipeNamedLikeAVideoIsListedWithoutBeingOpened)
+TEST_P(ScanFolder, PipeNamedLikeAVideoIsListedWithoutBeingOpened)
 {
     ASSERT_EQ(::mkfifo((Folder / "pipe.mp4").c_str(), 0644), 0);
     ASSERT_EQ(::mkfifo((Folder / "pipe.THM").c_str(), 0644), 0);
@@ -147,7 +156,7 @@ TEST_F(ScanFolder, PipeNamedLikeAVideoIsListedWithoutBeingOpened)
     EXPECT_TRUE(records.at("pipe.mp4").NoThumb);
 }
 
-TEST_F(ScanFolder, SizesPastFourGigabytesAreKeptWhole)
+TEST_P(ScanFolder, SizesPastFourGigabytesAreKeptWhole)
 {
     // Sparse: takes no room on the disk.
     const std::string path = Folder / "huge.mp4";
@@ -159,7 +168,7 @@ TEST_F(ScanFolder, SizesPastFourGigabytesAreKeptWhole)
     EXPECT_EQ(records.at("huge.mp4").Size, 5368709137.0);
 }
 
-TEST_F(ScanFolder, SymbolicLinksCountWithTheirTarget)
+TEST_P(ScanFolder, SymbolicLinksCountWithTheirTarget)
 {
     AddVideo("real.mp4");
     fs::create_symlink(Folder / "real.mp4", Folder / "link.mp4");
@@ -173,7 +182,7 @@ TEST_F(ScanFolder, SymbolicLinksCountWithTheirTarget)
     EXPECT_FALSE(records.at("dangling.mp4").HasTitle);
 }
 
-TEST_F(ScanFolder, ThumbnailIsFoundWithoutRegardToCase)
+TEST_P(ScanFolder, ThumbnailIsFoundWithoutRegardToCase)
 {
     WriteFile(Folder / "clip.mp4", "x");
     WriteFile(Folder / "clip.thm", "12345");
@@ -188,7 +197,7 @@ TEST_F(ScanFolder, ThumbnailIsFoundWithoutRegardToCase)
     EXPECT_FALSE(records.at("other.MP4").NoThumb);
 }
 
-TEST_F(ScanFolder, ExactThumbnailNameWinsOverOtherSpellings)
+TEST_P(ScanFolder, ExactThumbnailNameWinsOverOtherSpellings)
 {
     WriteFile(Folder / "clip.mp4", "x");
     WriteFile(Folder / "CLIP.THM", "1");
@@ -201,7 +210,7 @@ TEST_F(ScanFolder, ExactThumbnailNameWinsOverOtherSpellings)
     EXPECT_EQ(records.at("clip.mp4").ThumbSize, 2);
 }
 
-TEST_F(ScanFolder, FolderNamedLikeTheThumbnailDoesNotCount)
+TEST_P(ScanFolder, FolderNamedLikeTheThumbnailDoesNotCount)
 {
     WriteFile(Folder / "clip.mp4", "x");
     fs::create_directory(Folder / "clip.THM");
@@ -215,7 +224,7 @@ TEST_F(ScanFolder, FolderNamedLikeTheThumbnailDoesNotCount)
     EXPECT_EQ(records.at("solo.mp4").ThumbPath, Folder / "solo.thm");
 }
 
-TEST_F(ScanFolder, WriteTimeIsLocalAndYearFirst)
+TEST_P(ScanFolder, WriteTimeIsLocalAndYearFirst)
 {
     WriteFile(Folder / "clip.mp4", "x");
     SetModified(Folder / "clip.mp4", 1138716309);  // 2006-01-31 14:05:09 UTC
@@ -239,7 +248,7 @@ TEST_F(ScanFolder, WriteTimeIsLocalAndYearFirst)
     EXPECT_EQ(tokyo, "2006/01/31,23:05:09");
 }
 
-TEST_F(ScanFolder, EmptyOrMissingFolderGivesNothing)
+TEST_P(ScanFolder, EmptyOrMissingFolderGivesNothing)
 {
     WriteFile(Folder / "notes.txt", "x");
     int highest = 55;
@@ -256,7 +265,7 @@ TEST_F(ScanFolder, EmptyOrMissingFolderGivesNothing)
     EXPECT_EQ(idleTurns, 0);
 }
 
-TEST_F(ScanFolder, OneIdleTurnComesBeforeTheListing)
+TEST_P(ScanFolder, OneIdleTurnComesBeforeTheListing)
 {
     WriteFile(Folder / "a.mp4", "x");
     WriteFile(Folder / "b.mp4", "x");
@@ -274,7 +283,7 @@ TEST_F(ScanFolder, OneIdleTurnComesBeforeTheListing)
     EXPECT_EQ(order, (std::vector<std::string>{"idle", "file", "file", "file"}));
 }
 
-TEST_F(ScanFolder, HandheldFolderGivesCountAndHighestNumber)
+TEST_P(ScanFolder, HandheldFolderGivesCountAndHighestNumber)
 {
     AddVideo("M4V00003.MP4");
     AddVideo("M4V00010.MP4");
@@ -289,7 +298,7 @@ TEST_F(ScanFolder, HandheldFolderGivesCountAndHighestNumber)
     EXPECT_EQ(highest, 77);
 }
 
-TEST_F(ScanFolder, ErrorInsideTheHandlerEndsTheScanAndKeepsEarlierEvents)
+TEST_P(ScanFolder, ErrorInsideTheHandlerEndsTheScanAndKeepsEarlierEvents)
 {
     for (const char* name : {"a.mp4", "b.mp4", "c.mp4"})
         WriteFile(Folder / name, "x");
@@ -304,7 +313,7 @@ TEST_F(ScanFolder, ErrorInsideTheHandlerEndsTheScanAndKeepsEarlierEvents)
     EXPECT_EQ(calls, 2);
 }
 
-TEST_F(ScanFolder, WorkingRecordIsRefilledForEveryEntry)
+TEST_P(ScanFolder, WorkingRecordIsRefilledForEveryEntry)
 {
     AddVideo("titled.mp4");
     CopyBytes(ThumbnailPicture(), Folder / "titled.THM");
@@ -324,6 +333,77 @@ TEST_F(ScanFolder, WorkingRecordIsRefilledForEveryEntry)
     EXPECT_EQ(plain.Title, "");
     EXPECT_TRUE(plain.NoThumb);
     EXPECT_EQ(plain.ThumbSize, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(DescribedAtOnceOrLater, ScanFolder, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Later" : "AtOnce"; });
+
+// A scan that lists names only.
+class ListingScan : public ScanFolder {};
+INSTANTIATE_TEST_SUITE_P(Later, ListingScan, ::testing::Values(true));
+
+TEST_P(ListingScan, ReadsTheFactsWhenTheRecordIsDescribed)
+{
+    AddVideo("clip.mp4");
+    WriteFile(Folder / "CLIP.thm", "x");
+    AddVideo("gone.mp4");
+    std::vector<TFileInfo> listed;
+    Scanner.OnFile = [&](const TFileInfo& info) { listed.push_back(info); };
+    int highest = 0;
+    ASSERT_EQ(Scanner.ScanFolder(Folder.Path(), highest, false), 2);
+    std::sort(listed.begin(), listed.end(), [](const auto& a, const auto& b) { return a.FileName < b.FileName; });
+
+    // Nothing of the files was read: what happens to them after the scan
+    // is what the records show (which files there are is the listing's).
+    for (const TFileInfo& record : listed) {
+        EXPECT_FALSE(record.HasTitle);
+        EXPECT_EQ(record.Size, 0.0);
+        EXPECT_EQ(record.FullPath, Folder / record.FileName);
+    }
+    CopyBytes(ThumbnailPicture(), Folder / "CLIP.thm");
+    fs::remove(Folder / "gone.mp4");
+
+    TFileInfo clip = listed[0];
+    DescribeListed(clip);
+    EXPECT_TRUE(clip.HasTitle);
+    EXPECT_EQ(clip.Title, "T");
+    EXPECT_EQ(clip.Size, static_cast<double>(fs::file_size(HandheldVideo())));
+    EXPECT_EQ(clip.ThumbPath, Folder / "CLIP.thm");
+    EXPECT_EQ(clip.ThumbSize, static_cast<std::int64_t>(fs::file_size(ThumbnailPicture())));
+    EXPECT_FALSE(clip.NoThumb);
+
+    TFileInfo gone = listed[1];
+    DescribeListed(gone);
+    EXPECT_EQ(gone.FileName, "gone.mp4");
+    EXPECT_FALSE(gone.HasTitle);
+    EXPECT_EQ(gone.Size, 0.0);
+    EXPECT_EQ(gone.WriteTime, "");
+    EXPECT_TRUE(gone.NoThumb);
+
+    // A described record stays as it is.
+    fs::remove(Folder / "clip.mp4");
+    DescribeListed(clip);
+    EXPECT_TRUE(clip.HasTitle);
+}
+
+TEST_P(ScanFolder, EntriesListedAheadServeTheNextScanOfTheirFolderOnly)
+{
+    WriteFile(Folder / "a.mp4", "x");
+    Scanner.ListAhead(Folder.Path());
+    Scanner.ListAhead(Folder / "other/");  // never scanned: dropped below
+    EXPECT_EQ(Scan(Folder.Path()).size(), 1u);
+
+    // Taken by that scan: the next one reads the folder again.
+    WriteFile(Folder / "b.mp4", "x");
+    Found.clear();
+    EXPECT_EQ(Scan(Folder.Path()).size(), 2u);
+
+    // Dropped entries (read before c.mp4 was written) serve no scan.
+    Scanner.ListAhead(Folder.Path());
+    Scanner.DropListedAhead();
+    WriteFile(Folder / "c.mp4", "x");
+    Found.clear();
+    EXPECT_EQ(Scan(Folder.Path()).size(), 3u);
 }
 
 TEST(VideoNames, HandheldNamesParse)

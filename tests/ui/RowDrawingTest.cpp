@@ -258,6 +258,20 @@ TEST_F(RowDrawingTest, ScrolledToTheEndOfALongPaneRowsShowTheirPicturesWithinBou
     FWindow = StartWindow(folder);
     ASSERT_EQ(Pane().Pane().RowCount(), rows);
     EXPECT_LT(Pane().Pane().PictureCount(), 50) << "pictures are decoded as rows are shown, not at load";
+    const auto describedRows = [this] {
+        int described = 0;
+        for (int row = 0; row < Pane().Pane().RowCount(); ++row)
+            described += Pane().Pane().Row(row).Info->FileInfo.Listing == nullptr ? 1 : 0;
+        return described;
+    };
+    EXPECT_LT(describedRows(), 50) << "a load reads the files of the rows shown, not of every row";
+
+    // A reload tells the view of its rows in one insertion.
+    std::vector<std::pair<int, int>> insertions;
+    QObject::connect(Pane().model(), &QAbstractItemModel::rowsInserted,
+                     [&](const QModelIndex&, int first, int last) { insertions.emplace_back(first, last); });
+    FWindow->actRefreshExecute();
+    EXPECT_EQ(insertions, (std::vector<std::pair<int, int>>{{0, rows - 1}}));
 
     // Page by page to the end, as a user scrolls.
     for (int row = 0; row < rows; row += 7) {
@@ -269,6 +283,7 @@ TEST_F(RowDrawingTest, ScrolledToTheEndOfALongPaneRowsShowTheirPicturesWithinBou
     EXPECT_GT(last.red(), 230);
     EXPECT_LT(last.green(), 30);
     EXPECT_LE(Pane().Pane().PictureCount(), TPaneModel::kKeptPictures);
+    EXPECT_EQ(Pane().Pane().Row(rows - 1).Info->FileInfo.Title, "Many");
 }
 
 TEST_F(RowDrawingTest, LongNamesAreNotShortened)
