@@ -167,8 +167,7 @@ std::vector<int> TPaneModel::StableSort(const TSortState& sort)
         return lvPspCompare(SortFacts(*FRows[static_cast<std::size_t>(a)], sort),
                             SortFacts(*FRows[static_cast<std::size_t>(b)], sort), sort) < 0;
     });
-    std::vector<std::unique_ptr<TPaneRow>> sorted;
-    sorted.reserve(FRows.size());
+    std::deque<std::unique_ptr<TPaneRow>> sorted;
     for (const int from : previous)
         sorted.push_back(std::move(FRows[static_cast<std::size_t>(from)]));
     FRows = std::move(sorted);

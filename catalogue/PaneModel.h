@@ -15,6 +15,7 @@
 #include "catalogue/uClass.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -115,8 +116,9 @@ private:
     void DropOldPictures() const;
 
     // Rows by pointer: a row placed or removed in the middle moves
-    // pointers, not rows.
-    std::vector<std::unique_ptr<TPaneRow>> FRows;
+    // pointers, not rows. A deque moves only the pointers on the shorter
+    // side, so removing rows from the top down (a deletion) is linear.
+    std::deque<std::unique_ptr<TPaneRow>> FRows;
     TThumbnail FPlaceholder = TThumbnail::Placeholder();
     mutable int FPictureCount = 0;
     mutable std::uint64_t FShowClock = 0;
