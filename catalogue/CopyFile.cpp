@@ -40,14 +40,18 @@ std::string describe(const std::string& what, const std::string& path, int error
 // Turns written bytes into the 100-byte chunk events.
 class TChunkReporter {
 public:
-    TChunkReporter(const TCopyFile& copier, const std::string& source) : FCopier(copier), FSource(source) {}
+    // `heldBack`: bytes whose chunks wait for Drain.
+    TChunkReporter(const TCopyFile& copier, const std::string& source, std::int64_t heldBack)
+        : FCopier(copier), FSource(source), FHeldBack(heldBack)
+    {
+    }
 
     // Reports every full chunk of what was written, but the held-back tail.
     // A short read in mid-file still never gives a short chunk in mid-file.
     // False once the caller asked the copy to stop.
     [[nodiscard]] bool Written(std::int64_t bytes)
     {
-        for (FUnreported += bytes; FUnreported - ChunkBytes >= HeldBackBytes;) {
+        for (FUnreported += bytes; FUnreported - ChunkBytes >= FHeldBack;) {
             if (!Report(ChunkBytes))
                 return false;
         }
@@ -84,6 +88,7 @@ private:
 
     const TCopyFile& FCopier;
     const std::string& FSource;
+    const std::int64_t FHeldBack;
     std::int64_t FUnreported = 0;
     bool FStopped = false;
 };
@@ -165,6 +170,14 @@ TStepResult commitWhileReporting(platform::StagedFile& staged, const std::string
 
 } // namespace
 
+int TWrittenCopy::Commit()
+{
+    int error = File.Commit(platform::NameOf(Dest), Replace);
+    if (error == 0)
+        error = platform::SyncMadeFolders(MadeFolders);
+    return error != 0 ? error : File.Finish();
+}
+
 bool TCopyFile::Execute(const std::string& Source, const std::string& Dest)
 {
     const TCopyResult result = Run(Source, Dest);
@@ -173,6 +186,27 @@ bool TCopyFile::Execute(const std::string& Source, const std::string& Dest)
 }
 
 TCopyResult TCopyFile::Run(const std::string& Source, const std::string& Dest)
+{
+    return Copy(Source, Dest, nullptr);
+}
+
+TCopyResult TCopyFile::Write(const std::string& Source, const std::string& Dest, std::optional<TWrittenCopy>& written)
+{
+    written.reset();
+    return Copy(Source, Dest, &written);
+}
+
+TCopyResult TCopyFile::CommitFailure(const std::string& Dest, int error) const
+{
+    TCopyResult result{TCopyStatus::Failed, error, Dest, describe("write", Dest, error)};
+    if (ShowError) {
+        ShowError(CopyFailedText);
+        result.Shown = true;
+    }
+    return result;
+}
+
+TCopyResult TCopyFile::Copy(const std::string& Source, const std::string& Dest, std::optional<TWrittenCopy>* written)
 {
     FailureText.clear();
     const auto failed = [](int error, const std::string& path, std::string text) {
@@ -205,10 +239,20 @@ TCopyResult TCopyFile::Run(const std::string& Source, const std::string& Dest)
     TStepResult step;
     std::string handlerFailure;
     try {
-        TChunkReporter reporter(*this, Source);
+        // A copy left for its caller to commit reports every chunk as it
+        // goes: there is no flush here to keep the turns coming through.
+        TChunkReporter reporter(*this, Source, written != nullptr ? 0 : HeldBackBytes);
         step = copyContents(source.File.Get(), dest.File.Descriptor(), reporter);
-        if (step.Error == 0 && !step.Stopped)
+        if (step.Error == 0 && !step.Stopped && written != nullptr) {
+            if (!reporter.Drain([] {}))
+                step.Stopped = true;
+            else {
+                written->emplace(TWrittenCopy{std::move(dest.File), Dest, !KeepExisting, std::move(madeFolders)});
+                return {};
+            }
+        } else if (step.Error == 0 && !step.Stopped) {
             step = commitWhileReporting(dest.File, platform::NameOf(Dest), !KeepExisting, madeFolders, reporter);
+        }
     } catch (const std::exception& error) {
         // Whatever a handler threw, the copy has failed the same way.
         handlerFailure = "cannot copy " + Source + ": " + error.what();

@@ -6,6 +6,7 @@
 // Strings are UTF-8 throughout; paths are the bytes the file system uses.
 
 #include "catalogue/HandheldFolder.h"
+#include "platform/StagedFile.h"
 
 #include <cstdint>
 #include <ctime>
@@ -119,6 +120,22 @@ struct TCopyResult {
     bool Ok() const { return Status == TCopyStatus::Done; }
 };
 
+// A copy whose bytes are all written: the file is staged in Dest's
+// folder, not yet flushed nor named. Dropping it removes the file.
+struct TWrittenCopy {
+    platform::StagedFile File;
+    std::string Dest;
+    bool Replace = false;
+    std::vector<std::string> MadeFolders;
+
+    // Flushes the file, names it Dest (replacing a file there only with
+    // Replace), flushes its folder and the folders made for it, and lets
+    // go of it: it stays. 0, or the errno of the step that failed (the
+    // file is then removed when this is dropped). Touches nothing but the
+    // file and those folders, so it may run on a thread of its own.
+    [[nodiscard]] int Commit();
+};
+
 // Copies one file, reporting its progress in 100-byte chunks (the bytes
 // themselves move in large blocks).
 class TCopyFile {
@@ -160,6 +177,20 @@ public:
     [[nodiscard]] bool Execute(const std::string& Source, const std::string& Dest);
     // The same copy, telling how it ended.
     [[nodiscard]] TCopyResult Run(const std::string& Source, const std::string& Dest);
+    // The copy of Run but its last step: every chunk written and
+    // reported, the file left staged in `written` for the caller to
+    // commit (TWrittenCopy::Commit), which it may do while it goes on
+    // with other work; the flush then costs the caller no wait. Failures
+    // and stops as Run's; `written` is set only when Done.
+    [[nodiscard]] TCopyResult Write(const std::string& Source, const std::string& Dest,
+                                    std::optional<TWrittenCopy>& written);
+    // What Run would have reported had the commit of the copy to Dest
+    // failed with `error`: a write failure naming Dest, ShowError told.
+    [[nodiscard]] TCopyResult CommitFailure(const std::string& Dest, int error) const;
 
     std::string FailureText;
+
+private:
+    // Run, or Write when `written` is given.
+    TCopyResult Copy(const std::string& Source, const std::string& Dest, std::optional<TWrittenCopy>* written);
 };

@@ -26,6 +26,10 @@ public:
         FConverting = converting;
     }
 
+    // Shows the video `index` of the batch in the status text again (the
+    // thumbnail of a video delivered while the next one copied).
+    void ShowVideo(int index) { FBatchIndex = index; }
+
     // Adds `units` done on the file at `path`. True when the status text
     // changed: it is built once per file, not once per 100-byte chunk.
     bool Report(double units, const std::string& path);

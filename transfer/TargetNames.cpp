@@ -22,13 +22,16 @@ bool IsBlank(const std::string& text)
 
 } // namespace
 
-std::string PcTargetName(const std::string& folder, const std::string& fileName, const std::string& preferred)
+std::string PcTargetName(const std::string& folder, const std::string& fileName, const std::string& preferred,
+                         const std::string& pending)
 {
     const TTakenNames taken(folder);
-    const auto isFree = [&taken, &folder](const std::string& name) {
+    const std::string pendingName = pending.empty() ? std::string() : platform::NameOf(pending);
+    const auto isFree = [&](const std::string& name) {
         // A name spelt with other case is taken too; so is anything the
         // listing missed since (the final rename never replaces).
-        return !taken.Contains(name) && !platform::Exists(folder + name);
+        return !taken.Contains(name) && !platform::Exists(folder + name)
+            && !(!pendingName.empty() && platform::EqualsIgnoreAsciiCase(name, pendingName));
     };
     if (!IsBlank(preferred) && isFree(preferred))
         return folder + preferred;

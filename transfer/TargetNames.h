@@ -13,5 +13,7 @@
 // The computer path for the handheld video `fileName` going to `folder`
 // (with trailing '/'): the remembered computer name `preferred` when it is
 // free and not blank, else `fileName` when free, else the handheld stem
-// with "_0", "_1", ... and ".MP4".
-std::string PcTargetName(const std::string& folder, const std::string& fileName, const std::string& preferred);
+// with "_0", "_1", ... and ".MP4". `pending`, when not empty, is the path
+// of a copy into `folder` that has not got its name yet: taken too.
+std::string PcTargetName(const std::string& folder, const std::string& fileName, const std::string& preferred,
+                         const std::string& pending = {});

@@ -50,6 +50,31 @@ private:
     std::string FMountPoint;
 };
 
+// How the last steps of a video's delivery went.
+struct TDeliveryOutcome {
+    int VideoError = 0;       // the copy's flush or naming failed
+    bool ThumbnailTried = false;
+    int ThumbnailError = 0;   // its own thumbnail could not be copied
+    bool ThumbnailMade = false;
+    std::int64_t MadeThumbnailSize = 0;
+};
+
+// A video whose bytes are written and whose delivery ends on a thread of
+// its own (its copy flushed and named, then its thumbnail copied or
+// made) while the next video copies: the medium works on one while this
+// thread writes the other, where a flush after every copy would have
+// held each copy up for the medium.
+struct TPendingDelivery {
+    TBatchItem Item;
+    TFileInfo Record;  // the new file's record, but its thumbnail
+    std::string Dest;
+    int VideoIndex = 0;
+    std::future<TDeliveryOutcome> Outcome;
+    // The thread it runs on; its future waits for it when dropped, so
+    // nothing the delivery uses goes first.
+    std::future<void> Worker;
+};
+
 class TTransferRun {
 public:
     TTransferRun(const TTransferRequest& request, TCopyFile& copier, TBatchProgress& progress,
@@ -60,15 +85,20 @@ public:
 
     // False when the batch must not go on; FResult says why.
     bool Transfer(const TBatchItem& item);
+    // Delivers the video still under way, if any. False when it failed.
+    bool FinishPending();
 
     TBatchResult FResult;
 
 private:
     std::optional<std::string> DestinationFor(const TFileInfo& info);
-    bool CopyVideo(const TFileInfo& info, const std::string& dest);
+    bool CopyVideo(const TFileInfo& info, const std::string& dest, std::optional<TWrittenCopy>& written);
     bool ConvertVideo(const TBatchItem& item, const std::string& dest, TFileInfo& record);
-    void CopyThumbnail(TFileInfo& record, const std::string& dest);
-    void MakeThumbnail(TFileInfo& record, const std::string& sourceVideo, const std::string& dest);
+    void StartDelivery(const TBatchItem& item, TFileInfo record, const std::string& dest,
+                       std::optional<TWrittenCopy> written);
+    TDeliveryOutcome Deliver(std::optional<TWrittenCopy> written, const std::string& dest, const TFileInfo& source,
+                             bool makeThumbnail) const;
+    void SettleThumbnail(const TPendingDelivery& pending, const TDeliveryOutcome& outcome, TFileInfo& record);
     bool OnDestinationDrive(const std::string& path) const
     {
         return FRequest.DriveMountPoint.empty() || IsOnMountedDrive(path, FRequest.DriveMountPoint);
@@ -85,6 +115,7 @@ private:
     }
 
     TThumbnailUsers FThumbnailUsers;
+    std::optional<TPendingDelivery> FPending;
     const TTransferRequest& FRequest;
     TCopyFile& FCopier;
     TBatchProgress& FProgress;
@@ -94,18 +125,24 @@ private:
 bool TTransferRun::Transfer(const TBatchItem& item)
 {
     if (StopRequested()) {
-        FResult.Outcome = TBatchOutcome::Stopped;
+        if (FinishPending())
+            FResult.Outcome = TBatchOutcome::Stopped;
         return false;
     }
     const bool converting = item.Convert && FRequest.Way == TTransferWay::ToHandheld;
     FProgress.NextVideo(converting);
     const std::optional<std::string> dest = DestinationFor(item.Info);
     if (!dest) {
-        Fail("no free handheld file name is left in " + FRequest.Folder, FRequest.Folder);
+        if (FinishPending())
+            Fail("no free handheld file name is left in " + FRequest.Folder, FRequest.Folder);
         return false;
     }
     TFileInfo record = item.Info;
-    if (!(converting ? ConvertVideo(item, *dest, record) : CopyVideo(item.Info, *dest)))
+    std::optional<TWrittenCopy> written;
+    const bool copied = converting ? ConvertVideo(item, *dest, record) : CopyVideo(item.Info, *dest, written);
+    // The video before this one ends first, and its failure is the
+    // batch's: this copy is then dropped, and with it its staged file.
+    if (!FinishPending() || !copied)
         return false;
 
     // Any error from here on (a row that cannot be built) stops the batch
@@ -114,18 +151,7 @@ bool TTransferRun::Transfer(const TBatchItem& item)
         record.NewPath = FRequest.Way == TTransferWay::ToHandheld ? item.Info.FileName : std::string();
         record.FileName = platform::NameOf(*dest);
         record.FullPath = *dest;
-        const bool ownThumbnail = !record.NoThumb;
-        if (ownThumbnail)
-            CopyThumbnail(record, *dest);
-        else if (FRequest.Way == TTransferWay::ToHandheld)
-            MakeThumbnail(record, item.Info.FullPath, *dest);
-        const bool thumbnailTravelled = ownThumbnail && !record.NoThumb;
-
-        // Both copies are on the medium now; only then does a move take
-        // the originals away. A thumbnail stays with a video that stays.
-        const bool sourceDeleted = Moving() && DeleteSource(item.Info, thumbnailTravelled);
-        if (FHooks.Arrived)
-            FHooks.Arrived(item, record, sourceDeleted);
+        StartDelivery(item, std::move(record), *dest, std::move(written));
     } catch (const std::exception& error) {
         Fail(*dest + ": " + error.what(), *dest);
         return false;
@@ -133,19 +159,128 @@ bool TTransferRun::Transfer(const TBatchItem& item)
     return true;
 }
 
+void TTransferRun::StartDelivery(const TBatchItem& item, TFileInfo record, const std::string& dest,
+                                 std::optional<TWrittenCopy> written)
+{
+    // To the handheld, a video without a thumbnail gets one made.
+    const bool makeThumbnail = record.NoThumb && FRequest.Way == TTransferWay::ToHandheld;
+    auto deliver = [this, written = std::move(written), dest, source = item.Info, makeThumbnail]() mutable {
+        return Deliver(std::move(written), dest, source, makeThumbnail);
+    };
+    auto task = std::make_shared<std::packaged_task<TDeliveryOutcome()>>(std::move(deliver));
+    TPendingDelivery pending{item, std::move(record), dest, FProgress.BatchIndex(), task->get_future(), {}};
+    try {
+        pending.Worker = std::async(std::launch::async, [task] { (*task)(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the delivery ends here, the window waiting.
+        (*task)();
+    }
+    FPending.emplace(std::move(pending));
+}
+
+// Runs off the calling thread: touches the new files and the batch's
+// settings, nothing the window or the hooks touch.
+TDeliveryOutcome TTransferRun::Deliver(std::optional<TWrittenCopy> written, const std::string& dest,
+                                       const TFileInfo& source, bool makeThumbnail) const
+{
+    TDeliveryOutcome outcome;
+    if (written) {
+        outcome.VideoError = written->Commit();
+        if (outcome.VideoError != 0)
+            return outcome;
+    }
+    const std::string target = ThumbnailPathFor(dest);
+    if (!source.NoThumb) {
+        outcome.ThumbnailTried = true;
+        outcome.ThumbnailError = OnDestinationDrive(target) ? platform::CopyFileExclusive(source.ThumbPath, target)
+                                                            : ENODEV;
+    } else if (makeThumbnail && OnDestinationDrive(target)) {
+        // One that cannot be decoded arrives without, as it would have anyway.
+        outcome.ThumbnailMade = media::WriteMadeThumbnail(source.FullPath, target).empty();
+        if (const auto status = platform::StatPath(target); outcome.ThumbnailMade && status)
+            outcome.MadeThumbnailSize = status->Size;
+    }
+    return outcome;
+}
+
+bool TTransferRun::FinishPending()
+{
+    if (!FPending)
+        return true;
+    TPendingDelivery pending = std::move(*FPending);
+    FPending.reset();
+    // Should a turn throw, the worker's future waits for the delivery.
+    while (pending.Outcome.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+        if (FCopier.OnTurn)
+            FCopier.OnTurn();
+    }
+    const TDeliveryOutcome outcome = pending.Outcome.get();
+    if (outcome.VideoError != 0) {
+        TCopyResult failed = FCopier.CommitFailure(pending.Dest, outcome.VideoError);
+        FCopier.FailureText = failed.Text;
+        Fail(std::move(failed.Text), std::move(failed.Path), failed.Error);
+        FResult.FailureShown = failed.Shown;
+        return false;
+    }
+    try {
+        TFileInfo& record = pending.Record;
+        SettleThumbnail(pending, outcome, record);
+        // Both copies are on the medium now; only then does a move take
+        // the originals away. A thumbnail stays with a video that stays.
+        const bool thumbnailTravelled = outcome.ThumbnailTried && outcome.ThumbnailError == 0;
+        const bool sourceDeleted = Moving() && DeleteSource(pending.Item.Info, thumbnailTravelled);
+        if (FHooks.Arrived)
+            FHooks.Arrived(pending.Item, record, sourceDeleted);
+    } catch (const std::exception& error) {
+        Fail(pending.Dest + ": " + error.what(), pending.Dest);
+        return false;
+    }
+    return true;
+}
+
+void TTransferRun::SettleThumbnail(const TPendingDelivery& pending, const TDeliveryOutcome& outcome,
+                                   TFileInfo& record)
+{
+    const std::string target = ThumbnailPathFor(pending.Dest);
+    if (outcome.ThumbnailMade) {
+        record.NoThumb = false;
+        record.ThumbPath = target;
+        record.ThumbSize = outcome.MadeThumbnailSize;
+    }
+    if (!outcome.ThumbnailTried)
+        return;
+    if (outcome.ThumbnailError == 0) {
+        record.ThumbPath = target;
+    } else {
+        // The video still counts as delivered; its row gets no picture,
+        // and the result names the thumbnail that stayed behind.
+        FResult.ThumbnailsLeft.push_back(
+            {record.ThumbPath, "cannot copy it to " + target + ": " + platform::ErrorText(outcome.ThumbnailError)});
+        record.NoThumb = true;
+        record.ThumbPath.clear();
+    }
+    // Its bytes count to the video they travelled with, whichever the
+    // batch has gone on to since.
+    const int current = FProgress.BatchIndex();
+    FProgress.ShowVideo(pending.VideoIndex);
+    if (FHooks.Report)
+        FHooks.Report(static_cast<double>(record.ThumbSize), record.ThumbPath);
+    FProgress.ShowVideo(current);
+}
+
 std::optional<std::string> TTransferRun::DestinationFor(const TFileInfo& info)
 {
     if (FRequest.Way == TTransferWay::ToComputer)
-        return PcTargetName(FRequest.Folder, info.FileName, info.NewPath);
+        return PcTargetName(FRequest.Folder, info.FileName, info.NewPath, FPending ? FPending->Dest : std::string());
     int scratch = 0;
     int& highest = FRequest.HighestVideoNumber != nullptr ? *FRequest.HighestVideoNumber : scratch;
     return THandheldFolder(FRequest.Folder).NextFreeVideo(highest);
 }
 
-bool TTransferRun::CopyVideo(const TFileInfo& info, const std::string& dest)
+bool TTransferRun::CopyVideo(const TFileInfo& info, const std::string& dest, std::optional<TWrittenCopy>& written)
 {
     const TCopierBinding binding(FCopier, FHooks.ShouldStop, FRequest.DriveMountPoint);
-    TCopyResult copied = FCopier.Run(info.FullPath, dest);
+    TCopyResult copied = FCopier.Write(info.FullPath, dest, written);
     FCopier.FailureText = copied.Text;
     if (copied.Ok())
         return true;
@@ -226,49 +361,6 @@ bool TTransferRun::ConvertVideo(const TBatchItem& item, const std::string& dest,
     return true;
 }
 
-void TTransferRun::CopyThumbnail(TFileInfo& record, const std::string& dest)
-{
-    const std::string target = ThumbnailPathFor(dest);
-    const std::string& source = record.ThumbPath;
-    const int error = RunWhileTurning(
-        [this, &source, &target] {
-            if (!OnDestinationDrive(target))
-                return ENODEV;
-            return platform::CopyFileExclusive(source, target);
-        },
-        FCopier.OnTurn);
-    if (error == 0) {
-        record.ThumbPath = target;
-    } else {
-        // The video still counts as delivered; its row gets no picture,
-        // and the result names the thumbnail that stayed behind.
-        FResult.ThumbnailsLeft.push_back({source, "cannot copy it to " + target + ": " + platform::ErrorText(error)});
-        record.NoThumb = true;
-        record.ThumbPath.clear();
-    }
-    if (FHooks.Report)
-        FHooks.Report(static_cast<double>(record.ThumbSize), record.ThumbPath);
-}
-
-// A video without a thumbnail gets one made from its own pictures on its
-// way to the handheld; the computer folder is not written. One that
-// cannot be decoded arrives without, as it would have anyway.
-void TTransferRun::MakeThumbnail(TFileInfo& record, const std::string& sourceVideo, const std::string& dest)
-{
-    const std::string target = ThumbnailPathFor(dest);
-    const bool made = RunWhileTurning(
-        [this, &sourceVideo, &target] {
-            return OnDestinationDrive(target) && media::WriteMadeThumbnail(sourceVideo, target).empty();
-        },
-        FCopier.OnTurn);
-    if (!made)
-        return;
-    record.NoThumb = false;
-    record.ThumbPath = target;
-    if (const auto status = platform::StatPath(target))
-        record.ThumbSize = status->Size;
-}
-
 // Deletes a moved video's source and, when it travelled too and no
 // other video of the source folder shows it, its thumbnail. True when the
 // video is gone; what stays is noted. Nothing is deleted below a source
@@ -316,5 +408,6 @@ TBatchResult RunTransfer(const TTransferRequest& request, const TBatchSnapshot& 
         for (auto item = items.begin(); item != items.end() && run.Transfer(*item); ++item) {
         }
     }
+    (void)run.FinishPending();
     return std::move(run.FResult);
 }

@@ -209,7 +209,12 @@ TEST_F(TransferTest, FailingVideoStopsTheBatchAndWhatWasDoneStays)
 TEST_F(TransferTest, StopBeforeTheNextVideoKeepsWhatWasDone)
 {
     TRecorder recorder;
-    recorder.Hooks.ShouldStop = [&recorder] { return recorder.Arrived.size() == 1; };
+    // Esc once the first video's bytes are all written: the copier asks
+    // once more after its last chunk, the batch before the next video.
+    int copied = 0;
+    int askedSinceCopied = 0;
+    recorder.Copier.OnProgress = [&copied](int count, const std::string&) { copied += count; };
+    recorder.Hooks.ShouldStop = [&] { return copied == 105 && ++askedSinceCopied > 1; };  // 100 + "b.mp4"
     int highest = 0;
 
     const TBatchResult result = recorder.Run(
@@ -219,8 +224,65 @@ TEST_F(TransferTest, StopBeforeTheNextVideoKeepsWhatWasDone)
 
     EXPECT_EQ(result.Outcome, TBatchOutcome::Stopped);
     EXPECT_EQ(recorder.RemovedRows, (std::vector<int>{1}));
+    EXPECT_EQ(recorder.Arrived, (std::vector<std::string>{FHandheld + "M4V00001.MP4"}));
     EXPECT_TRUE(Exists(FComputer + "a.mp4"));
     EXPECT_TRUE(recorder.Boxes.empty());
+}
+
+TEST_F(TransferTest, AVideoIsDeliveredWhileTheNextOneCopiesAndTheBatchEndsWithEveryDelivery)
+{
+    TRecorder recorder;
+    std::vector<std::string> events;
+    recorder.Copier.OnProgress = [&events](int, const std::string& source) {
+        if (events.empty() || events.back() != "bytes of " + source)
+            events.push_back("bytes of " + source);
+    };
+    recorder.Hooks.Arrived = [&events](const TBatchItem&, const TFileInfo& arrived, bool) {
+        events.push_back("arrived " + arrived.FileName);
+    };
+    int highest = 0;
+
+    const TBatchResult result = recorder.Run(
+        TTransferWay::ToHandheld, TTransferKind::Copy, FHandheld,
+        Snapshot({ComputerVideo(FComputer, "a.mp4", 100, true, 0), ComputerVideo(FComputer, "b.mp4", 100, true, 1)}),
+        &highest);
+
+    // The first video's flush and thumbnail do not hold the second copy up.
+    EXPECT_EQ(result.Outcome, TBatchOutcome::Done);
+    EXPECT_EQ(events, (std::vector<std::string>{"bytes of " + FComputer + "a.mp4", "bytes of " + FComputer + "b.mp4",
+                                                "arrived M4V00001.MP4", "arrived M4V00002.MP4"}));
+    EXPECT_EQ(ReadFile(FHandheld + "M4V00002.THM"), "thumb of b.mp4");
+    EXPECT_EQ(ReadFile(FHandheld + "M4V00001.MP4"), ReadFile(FComputer + "a.mp4"));
+}
+
+TEST_F(TransferTest, AVideoWhoseCopyCannotBeNamedFailsTheBatchAndTheNextCopyIsDropped)
+{
+    TRecorder recorder;
+    // Its name is taken while it copies: the final rename never replaces.
+    recorder.Copier.OnProgress = [this](int, const std::string& source) {
+        if (source == FComputer + "b.mp4" && !Exists(FHandheld + "M4V00001.MP4"))
+            WriteFile(FHandheld + "M4V00001.MP4", "another program's file");
+    };
+    int highest = 0;
+
+    const TBatchResult result = recorder.Run(
+        TTransferWay::ToHandheld, TTransferKind::Move, FHandheld,
+        Snapshot({ComputerVideo(FComputer, "a.mp4", 100, true, 0), ComputerVideo(FComputer, "b.mp4", 100, true, 1)}),
+        &highest);
+
+    EXPECT_EQ(result.Outcome, TBatchOutcome::Failed);
+    EXPECT_EQ(result.FailureText, "cannot write " + FHandheld + "M4V00001.MP4: File exists");
+    EXPECT_EQ(result.Error, EEXIST);
+    EXPECT_EQ(recorder.Boxes, (std::vector<std::string>{"Read/Write file fail!"}));
+    EXPECT_TRUE(recorder.Arrived.empty());
+    EXPECT_TRUE(recorder.RemovedRows.empty());
+    EXPECT_TRUE(Exists(FComputer + "b.mp4") && Exists(FComputer + "b.THM") && Exists(FComputer + "a.mp4"));
+    EXPECT_EQ(ReadFile(FHandheld + "M4V00001.MP4"), "another program's file");
+    // The second video was written whole but is dropped with the batch.
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(FHandheld))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, (std::vector<std::string>{"M4V00001.MP4"}));
 }
 
 TEST_F(TransferTest, StopWhileAVideoCopiesLeavesNoPartialFileAndNoBox)
