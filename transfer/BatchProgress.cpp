@@ -8,12 +8,14 @@ void TBatchProgress::Reset()
 {
     FBatchTotal = 0;
     FBatchDone = 0;
+    FPercentHoldsBelow = -1;
 }
 
 void TBatchProgress::Start(double total, int count)
 {
     FBatchTotal = total;
     FBatchDone = 0;
+    FPercentHoldsBelow = -1;
     FBatchCount = count;
     FBatchIndex = 0;
     FConverting = false;
@@ -35,7 +37,17 @@ bool TBatchProgress::Report(double units, const std::string& path)
 
 int TBatchProgress::Percent() const
 {
-    return BatchPercent(FBatchDone, FBatchTotal);
+    // The done count only grows within a batch, so the percentage holds
+    // until it nears the next half step (a hair early, so rounding never
+    // lets a step be missed).
+    if (FBatchDone < FPercentHoldsBelow)
+        return FPercent;
+    FPercent = BatchPercent(FBatchDone, FBatchTotal);
+    if (FBatchTotal > 0 && FPercent < 100)
+        FPercentHoldsBelow = (FPercent + 0.5) * FBatchTotal / 100 * (1 - 1e-9);
+    else
+        FPercentHoldsBelow = FPercent == 100 ? HUGE_VAL : -1;
+    return FPercent;
 }
 
 int BatchPercent(double done, double total)

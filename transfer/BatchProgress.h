@@ -49,6 +49,12 @@ private:
     int FBatchIndex = 0;
     bool FConverting = false;
 
+    // The percentage last worked out, which holds while the done count
+    // stays below FPercentHoldsBelow: asked once per 100-byte chunk, it
+    // is worked out again only near the next step of the bar.
+    mutable int FPercent = 0;
+    mutable double FPercentHoldsBelow = -1;
+
     // What the status text was built from.
     int FShownIndex = -1;
     std::string FShownPath;

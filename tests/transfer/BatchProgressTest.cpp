@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 TEST(BatchPercent, RoundsHalvesToEvenAndStaysWithinTheScale)
 {
     EXPECT_EQ(BatchPercent(1, 3), 33);
@@ -40,4 +42,28 @@ TEST(BatchProgress, StatusNamesTheFileOnceAndCountsFromOneEachBatch)
     progress.Report(1, "M4V00001.MP4");
     EXPECT_EQ(progress.StatusText(), "File Name(1/2):M4V00001.MP4");
     EXPECT_EQ(progress.Percent(), 50);
+}
+
+TEST(BatchProgress, PercentAskedAfterEveryChunkIsAlwaysTheRoundedShare)
+{
+    // Totals whose steps fall on exact halves, and uneven chunks; batches
+    // one after another, the second smaller than the first.
+    for (const double total : {200.0, 801.0, 4096.0, 1e9 + 7}) {
+        TBatchProgress progress;
+        for (const double chunk : {1.0, 3.0, 100.0, 7777.0}) {
+            progress.Start(total, 1);
+            progress.NextVideo();
+            for (double done = 0; done < total * 1.1;) {
+                const double step = std::min(chunk, total * 1.1 - done);
+                (void)progress.Report(step, "video.mp4");
+                done += step;
+                ASSERT_EQ(progress.Percent(), BatchPercent(progress.BatchDone(), total))
+                    << "total " << total << ", chunk " << chunk << ", done " << done;
+                if (total > 1e6 && done > 1e6)
+                    break;  // the first steps of a large one are enough
+            }
+        }
+        progress.Reset();
+        EXPECT_EQ(progress.Percent(), 0);
+    }
 }
