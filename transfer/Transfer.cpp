@@ -115,11 +115,12 @@ private:
     }
 
     TThumbnailUsers FThumbnailUsers;
-    std::optional<TPendingDelivery> FPending;
     const TTransferRequest& FRequest;
     TCopyFile& FCopier;
     TBatchProgress& FProgress;
     const TTransferHooks& FHooks;
+    // Last, so it goes first: its worker reads the request.
+    std::optional<TPendingDelivery> FPending;
 };
 
 bool TTransferRun::Transfer(const TBatchItem& item)

@@ -16,6 +16,13 @@
 // another video of its folder also shows stays for that one. A source
 // that cannot be deleted stays, and is named in the result. The batch
 // stops at the first video that fails; what was done before it stays.
+//
+// The flush and naming of a video's copy, and its thumbnail, take place
+// on a thread of their own while the next video copies; that video's
+// arrival (its deleted source, its hook) is told once they are done, and
+// the batch returns only when every video it copied is on the medium. A
+// video whose copy cannot be flushed or named fails the batch as its
+// copy would have, and the copy that went on meanwhile is dropped.
 
 #include "transfer/Batch.h"
 #include "transfer/BatchProgress.h"

@@ -185,6 +185,9 @@ int TPaneView::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail
 void TPaneView::RemoveRow(int row)
 {
     const QScopedValueRollback keepFlags(FShowingSelection, true);
+    // The rows behind move up: the check's pass keeps its place.
+    if (row < FCheckFrom)
+        --FCheckFrom;
     FRows.RemoveRow(row);
 }
 
@@ -192,12 +195,15 @@ void TPaneView::ClearPane()
 {
     const QScopedValueRollback keepFlags(FShowingSelection, true);
     FChecker->Forget();
+    FCheckFrom = 0;
     FRows.ClearPane();
 }
 
 void TPaneView::Sort(const TSortState& sort)
 {
     const QScopedValueRollback keepFlags(FShowingSelection, true);
+    // Rows asked about already are passed over: the pass starts again.
+    FCheckFrom = 0;
     FRows.Sort(sort);
 }
 

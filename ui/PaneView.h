@@ -179,6 +179,9 @@ private:
     std::pair<int, int> RowsInView() const;
     // CheckRows at the next turn, once however often asked.
     void QueueCheck();
+    // Asks for the next slice of rows from FCheckFrom on, and for the
+    // slice after it at the next turn.
+    void CheckMoreRows();
     // Moves the rows in view ahead of the worker's queue.
     void CheckRowsInView();
     // Decodes the pictures of the rows in view and a screen around them,
@@ -200,6 +203,9 @@ private:
     std::atomic<bool> FRepaintPosted{false};
     bool FPicturesQueued = false;
     bool FChecksQueued = false;
+    bool FMoreChecksQueued = false;
+    // Where the pass of CheckRows over the pane has got to.
+    int FCheckFrom = 0;
     // Last: its worker stops before anything it reports to goes.
     std::unique_ptr<TPlayabilityChecker> FChecker;
 };

@@ -32,19 +32,39 @@ std::pair<int, int> TPaneView::RowsInView() const
 
 void TPaneView::CheckRows()
 {
-    // One pass over the records (no file is touched here): the rows in
-    // view go ahead, the rest follow in pane order.
+    // No file is touched here: the rows in view go to the worker ahead,
+    // the rest follow in pane order, a slice of records a turn, so a pane
+    // of many thousand rows never holds an event up.
     const auto [first, last] = RowsInView();
     std::vector<TPlayabilityJob> inView;
-    std::vector<TPlayabilityJob> others;
-    for (int row = 0; row < FPane.RowCount(); ++row) {
+    for (int row = std::max(first, 0); row <= last && row < FPane.RowCount(); ++row) {
         const TPaneRow& paneRow = FPane.Row(row);
-        if (!paneRow.Playability->MarkAsked())
-            continue;
-        (row >= first && row <= last ? inView : others).push_back(JobFor(paneRow));
+        if (paneRow.Playability->MarkAsked())
+            inView.push_back(JobFor(paneRow));
     }
-    FChecker->Ask(std::move(others), false);
     FChecker->Ask(std::move(inView), true);
+    FCheckFrom = 0;
+    CheckMoreRows();
+}
+
+void TPaneView::CheckMoreRows()
+{
+    constexpr int kRowsPerTurn = 2000;
+    const int end = std::min(FPane.RowCount(), FCheckFrom + kRowsPerTurn);
+    std::vector<TPlayabilityJob> jobs;
+    for (int row = FCheckFrom; row < end; ++row) {
+        const TPaneRow& paneRow = FPane.Row(row);
+        if (paneRow.Playability->MarkAsked())
+            jobs.push_back(JobFor(paneRow));
+    }
+    FChecker->Ask(std::move(jobs), false);
+    FCheckFrom = end;
+    if (end < FPane.RowCount() && !std::exchange(FMoreChecksQueued, true)) {
+        QTimer::singleShot(0, this, [this] {
+            FMoreChecksQueued = false;
+            CheckMoreRows();
+        });
+    }
 }
 
 void TPaneView::CheckRowsInView()
