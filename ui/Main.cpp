@@ -34,10 +34,38 @@ bool HasNonBlank(const std::string& text)
     return text.find_first_not_of(" \t\r\n\f\v") != std::string::npos;
 }
 
+// A scanner that starts reading the folders the first show is about to
+// load while the window builds its controls: the folder given, else the
+// remembered one, and the video folder of the last removable drive, else
+// of the remembered drive. Only a guess made early: the first show still
+// decides what it loads, and drops what it did not take.
+std::unique_ptr<TListFiles> ScannerReadingAhead(const std::string& startFolder)
+{
+    auto scanner = std::make_unique<TListFiles>();
+    const std::string folder = HasNonBlank(startFolder) ? startFolder : Settings::Read("PCDir").value_or(std::string());
+    if (platform::IsDirectory(folder))
+        scanner->ListAhead(folder);
+    const std::vector<DriveInfo> drives = ListDrives();
+    std::optional<std::string> drive;
+    for (auto entry = drives.rbegin(); entry != drives.rend() && !drive; ++entry) {
+        if (entry->removable)
+            drive = entry->mountPoint;
+    }
+    const std::string remembered = Settings::Read("PSPDrive").value_or(std::string());
+    for (const DriveInfo& entry : drives) {
+        if (!drive && !remembered.empty() && entry.mountPoint == remembered)
+            drive = remembered;
+    }
+    if (drive && IsMounted(*drive))
+        scanner->ListAhead(THandheldFolder::OnDrive(*drive).Path());
+    return scanner;
+}
+
 } // namespace
 
 TfrmVantrel::TfrmVantrel(std::string startFolder)
-    : FStartFolder(std::move(startFolder)), FForm(std::make_unique<TMainForm>(*this))
+    : FStartFolder(std::move(startFolder)), FScanner(ScannerReadingAhead(FStartFolder)),
+      FForm(std::make_unique<TMainForm>(*this))
 {
     ConnectCommands();
     BindEvents();
@@ -80,7 +108,7 @@ void TfrmVantrel::FormCreate()
 
     FEndingSignals = std::make_unique<TEndingSignalWatcher>([this] { EndOnSignal(); });
 
-    FScanner = std::make_unique<TListFiles>();
+    // The scanner came with the window (it reads ahead); it is set up here.
     FScanner->OnFile = [this](const TFileInfo& info) { AddVideoRow(info); };
     FScanner->OnIdle = [] { QCoreApplication::processEvents(); };
     // A row's facts are read when it is first shown or used.
@@ -102,13 +130,6 @@ void TfrmVantrel::FormCreate()
             [this] { DriveChangeHandler(TDeviceEvent::RemoveComplete); });
 
     SetPathBoxText(HasNonBlank(FStartFolder) ? FStartFolder : FSettings.PCDir);
-
-    // The folders the first show loads are read while the window builds
-    // and shows itself.
-    if (platform::IsDirectory(PathBoxText()))
-        FScanner->ListAhead(PathBoxText());
-    if (const auto drive = StartDrive(); drive && IsMounted(*drive))
-        FScanner->ListAhead(THandheldFolder::OnDrive(*drive).Path());
 
     actUpdateExecute();
 
