@@ -11,8 +11,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-7}
 
-# The number in a line such as "median ...: 52 ms".
-figure() { sed -n "s/^$1[^0-9]*\([0-9][0-9.]*\).*/\1/p" | tail -n 1; }
+# The number in a line such as "median ... (100 videos each side): 52 ms".
+figure() { sed -n "s/^$1.*: \([0-9][0-9.]*\) [a-zA-Z]*$/\1/p" | tail -n 1; }
 
 echo "== start-up to both panes filled, and resident memory"
 small=$("$root/bench/ui/startup.sh" "$runs" 100)
