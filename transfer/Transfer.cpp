@@ -5,11 +5,11 @@
 #include "catalogue/TurningWait.h"
 #include "catalogue/uClass.h"
 #include "media/Conversion.h"
-#include "media/ThumbnailMaker.h"
 #include "platform/Drives.h"
 #include "platform/FileSystem.h"
 #include "platform/StagedFile.h"
 #include "transfer/Deletion.h"
+#include "transfer/Delivery.h"
 #include "transfer/TargetNames.h"
 
 #include <atomic>
@@ -17,8 +17,8 @@
 #include <chrono>
 #include <exception>
 #include <future>
-#include <system_error>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -50,15 +50,6 @@ private:
     std::string FMountPoint;
 };
 
-// How the last steps of a video's delivery went.
-struct TDeliveryOutcome {
-    int VideoError = 0;       // the copy's flush or naming failed
-    bool ThumbnailTried = false;
-    int ThumbnailError = 0;   // its own thumbnail could not be copied
-    bool ThumbnailMade = false;
-    std::int64_t MadeThumbnailSize = 0;
-};
-
 // A video whose bytes are written and whose delivery ends on a thread of
 // its own (its copy flushed and named, then its thumbnail copied or
 // made) while the next video copies: the medium works on one while this
@@ -69,10 +60,7 @@ struct TPendingDelivery {
     TFileInfo Record;  // the new file's record, but its thumbnail
     std::string Dest;
     int VideoIndex = 0;
-    std::future<TDeliveryOutcome> Outcome;
-    // The thread it runs on; its future waits for it when dropped, so
-    // nothing the delivery uses goes first.
-    std::future<void> Worker;
+    TDelivery Delivery;
 };
 
 class TTransferRun {
@@ -96,8 +84,6 @@ private:
     bool ConvertVideo(const TBatchItem& item, const std::string& dest, TFileInfo& record);
     void StartDelivery(const TBatchItem& item, TFileInfo record, const std::string& dest,
                        std::optional<TWrittenCopy> written);
-    TDeliveryOutcome Deliver(std::optional<TWrittenCopy> written, const std::string& dest, const TFileInfo& source,
-                             bool makeThumbnail) const;
     void SettleThumbnail(const TPendingDelivery& pending, const TDeliveryOutcome& outcome, TFileInfo& record);
     bool OnDestinationDrive(const std::string& path) const
     {
@@ -165,43 +151,9 @@ void TTransferRun::StartDelivery(const TBatchItem& item, TFileInfo record, const
 {
     // To the handheld, a video without a thumbnail gets one made.
     const bool makeThumbnail = record.NoThumb && FRequest.Way == TTransferWay::ToHandheld;
-    auto deliver = [this, written = std::move(written), dest, source = item.Info, makeThumbnail]() mutable {
-        return Deliver(std::move(written), dest, source, makeThumbnail);
-    };
-    auto task = std::make_shared<std::packaged_task<TDeliveryOutcome()>>(std::move(deliver));
-    TPendingDelivery pending{item, std::move(record), dest, FProgress.BatchIndex(), task->get_future(), {}};
-    try {
-        pending.Worker = std::async(std::launch::async, [task] { (*task)(); });
-    } catch (const std::system_error&) {
-        // No thread to be had: the delivery ends here, the window waiting.
-        (*task)();
-    }
-    FPending.emplace(std::move(pending));
-}
-
-// Runs off the calling thread: touches the new files and the batch's
-// settings, nothing the window or the hooks touch.
-TDeliveryOutcome TTransferRun::Deliver(std::optional<TWrittenCopy> written, const std::string& dest,
-                                       const TFileInfo& source, bool makeThumbnail) const
-{
-    TDeliveryOutcome outcome;
-    if (written) {
-        outcome.VideoError = written->Commit();
-        if (outcome.VideoError != 0)
-            return outcome;
-    }
-    const std::string target = ThumbnailPathFor(dest);
-    if (!source.NoThumb) {
-        outcome.ThumbnailTried = true;
-        outcome.ThumbnailError = OnDestinationDrive(target) ? platform::CopyFileExclusive(source.ThumbPath, target)
-                                                            : ENODEV;
-    } else if (makeThumbnail && OnDestinationDrive(target)) {
-        // One that cannot be decoded arrives without, as it would have anyway.
-        outcome.ThumbnailMade = media::WriteMadeThumbnail(source.FullPath, target).empty();
-        if (const auto status = platform::StatPath(target); outcome.ThumbnailMade && status)
-            outcome.MadeThumbnailSize = status->Size;
-    }
-    return outcome;
+    TDelivery delivery(TDeliveryRequest{std::move(written), dest, item.Info, makeThumbnail,
+                                        [this](const std::string& path) { return OnDestinationDrive(path); }});
+    FPending.emplace(TPendingDelivery{item, std::move(record), dest, FProgress.BatchIndex(), std::move(delivery)});
 }
 
 bool TTransferRun::FinishPending()
@@ -210,12 +162,8 @@ bool TTransferRun::FinishPending()
         return true;
     TPendingDelivery pending = std::move(*FPending);
     FPending.reset();
-    // Should a turn throw, the worker's future waits for the delivery.
-    while (pending.Outcome.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
-        if (FCopier.OnTurn)
-            FCopier.OnTurn();
-    }
-    const TDeliveryOutcome outcome = pending.Outcome.get();
+    // Should a turn throw, dropping the delivery waits for its thread.
+    const TDeliveryOutcome outcome = pending.Delivery.Wait(FCopier.OnTurn);
     if (outcome.VideoError != 0) {
         TCopyResult failed = FCopier.CommitFailure(pending.Dest, outcome.VideoError);
         FCopier.FailureText = failed.Text;
