@@ -56,14 +56,16 @@ void describeEntry(const std::string& base, const std::string& name, const platf
 }
 
 // A record of a listing-only scan: the name and path, the rest to come.
+// The scan's working record is filled by this alone, so its other fields
+// keep the values of a new record; its strings keep their buffers.
 void listEntry(const std::string& base, const std::string& name,
                const std::shared_ptr<const TScannedFolder>& listing, TFileInfo& record)
 {
-    record = TFileInfo();
     record.FileName = name;
-    record.FullPath = base + name;
+    record.FullPath.assign(base).append(name);
     record.ThumbPath = listing->DefaultThumb();
-    record.Listing = listing;
+    if (record.Listing != listing)
+        record.Listing = listing;
 }
 
 } // namespace

@@ -46,7 +46,7 @@ void TPaneModel::ReleaseImages()
     FReleased = true;
 }
 
-int TPaneModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort)
+int TPaneModel::AddRow(const TFileInfo& info, const std::optional<TThumbnail>& thumbnail, const TSortState& sort)
 {
     auto row = std::make_unique<TPaneRow>();
     row->Info = std::make_unique<TFileInfoEx>(info);

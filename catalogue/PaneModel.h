@@ -57,7 +57,7 @@ public:
     // it: a binary search when the rows are already in that order, else
     // a stable re-sort of the whole pane first (the other pane changed the
     // shared key, or a record was edited). Returns the new row's position.
-    int AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort);
+    int AddRow(const TFileInfo& info, const std::optional<TThumbnail>& thumbnail, const TSortState& sort);
 
     // Removes the row at `row` with its picture. std::out_of_range for a
     // bad `row`.

@@ -56,11 +56,11 @@ QVariant TPaneListModel::data(const QModelIndex& index, int role) const
     return text;
 }
 
-int TPaneListModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort,
+int TPaneListModel::AddRow(const TFileInfo& info, const std::optional<TThumbnail>& thumbnail, const TSortState& sort,
                            bool quietly)
 {
     if (quietly && !FPane.IsSorted())
-        return FPane.AddRow(info, std::move(thumbnail), sort);
+        return FPane.AddRow(info, thumbnail, sort);
     AnnounceAppended();
     // A sorted pane that lost its order (the other pane changed the shared
     // key, a record was edited) is put in order first; then the row goes
@@ -69,7 +69,7 @@ int TPaneListModel::AddRow(const TFileInfo& info, std::optional<TThumbnail> thum
         Rearrange([&] { return FPane.Reorder(sort); });
     const int position = FPane.PlaceFor(info, sort);
     beginInsertRows(QModelIndex(), position, position);
-    FPane.AddRow(info, std::move(thumbnail), sort);
+    FPane.AddRow(info, thumbnail, sort);
     FAnnounced = FPane.RowCount();
     endInsertRows();
     return position;
@@ -171,11 +171,11 @@ TPaneView::~TPaneView()
     setItemDelegate(nullptr);
 }
 
-int TPaneView::AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort)
+int TPaneView::AddRow(const TFileInfo& info, const std::optional<TThumbnail>& thumbnail, const TSortState& sort)
 {
     const QScopedValueRollback keepFlags(FShowingSelection, true);
     // Inside a bracket the rows are announced when it closes.
-    const int row = FRows.AddRow(info, std::move(thumbnail), sort, FUpdateDepth > 0);
+    const int row = FRows.AddRow(info, thumbnail, sort, FUpdateDepth > 0);
     // Inside a bracket the whole pane is asked for when it closes.
     if (FUpdateDepth == 0)
         QueueCheck();

@@ -85,7 +85,7 @@ public:
     // The row operations, each announced to the view as it must be.
     // With `quietly`, a row appended to an unsorted pane waits for
     // AnnounceAppended, so a load of many rows is one insertion.
-    int AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort,
+    int AddRow(const TFileInfo& info, const std::optional<TThumbnail>& thumbnail, const TSortState& sort,
                bool quietly = false);
     // Tells the view of the rows appended quietly since the last call.
     void AnnounceAppended();
@@ -115,7 +115,7 @@ public:
     TPaneListModel& Rows() { return FRows; }
     TRowDelegate& Delegate() { return *FDelegate; }
 
-    int AddRow(const TFileInfo& info, std::optional<TThumbnail> thumbnail, const TSortState& sort);
+    int AddRow(const TFileInfo& info, const std::optional<TThumbnail>& thumbnail, const TSortState& sort);
     void RemoveRow(int row);
     void ClearPane();
     void Sort(const TSortState& sort);
