@@ -196,10 +196,10 @@ TCopyResult TCopyFile::Write(const std::string& Source, const std::string& Dest,
     return Copy(Source, Dest, &written);
 }
 
-TCopyResult TCopyFile::CommitFailure(const std::string& Dest, int error) const
+TCopyResult TCopyFile::CommitFailure(const std::string& Dest, int error, bool tell) const
 {
     TCopyResult result{TCopyStatus::Failed, error, Dest, describe("write", Dest, error)};
-    if (ShowError) {
+    if (tell && ShowError) {
         ShowError(CopyFailedText);
         result.Shown = true;
     }

@@ -9,6 +9,8 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <future>
+#include <system_error>
 
 namespace {
 
@@ -110,8 +112,13 @@ int TListFiles::ScanFolder(const std::string& folder, int& highest, bool trackHi
 void TListFiles::ListAhead(const std::string& folder)
 {
     const std::string base = platform::WithTrailingSlash(folder);
-    if (FListedAhead.count(base) == 0)
+    if (FListedAhead.count(base) != 0)
+        return;
+    try {
         FListedAhead.emplace(base, std::async(std::launch::async, [base] { return platform::ListDirectory(base); }));
+    } catch (const std::system_error&) {
+        // No thread to be had: the scan reads the folder itself.
+    }
 }
 
 TListFiles::TEntries TListFiles::Entries(const std::string& base)

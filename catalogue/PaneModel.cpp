@@ -8,12 +8,6 @@
 
 namespace {
 
-// Whether ordering by `sort` reads more of a record than its name.
-bool SortReadsFacts(const TSortState& sort)
-{
-    return sort.FSortKey != TSortKey::skNone && sort.FSortKey != TSortKey::skFileName;
-}
-
 // The record of `row`, described now when its scan only listed it.
 TFileInfo& Described(const TPaneRow& row)
 {

@@ -117,7 +117,8 @@ private:
 
     // Rows by pointer: a row placed or removed in the middle moves
     // pointers, not rows. A deque moves only the pointers on the shorter
-    // side, so removing rows from the top down (a deletion) is linear.
+    // side, so rows removed one by one from either end (a deletion works
+    // from the last selected row up) move none.
     std::deque<std::unique_ptr<TPaneRow>> FRows;
     TThumbnail FPlaceholder = TThumbnail::Placeholder();
     mutable int FPictureCount = 0;

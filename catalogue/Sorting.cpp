@@ -45,6 +45,11 @@ std::int64_t nearestEven(double v)
 
 } // namespace
 
+bool SortReadsFacts(const TSortState& sort)
+{
+    return sort.FSortKey != TSortKey::skNone && sort.FSortKey != TSortKey::skFileName;
+}
+
 int lvPspCompare(const TFileInfo& first, const TFileInfo& second, const TSortState& sort)
 {
     const TFileInfo& a = sort.FSortDesc ? second : first;

@@ -17,6 +17,10 @@ struct TSortState {
     bool operator==(const TSortState&) const = default;
 };
 
+// Whether ordering by `sort` reads more of a record than its file name:
+// a record a scan only listed must be described first.
+bool SortReadsFacts(const TSortState& sort);
+
 // Negative, zero or positive when `first` goes before, with or after
 // `second`. Texts compare byte by byte (unsigned), case-sensitive.
 int lvPspCompare(const TFileInfo& first, const TFileInfo& second, const TSortState& sort);

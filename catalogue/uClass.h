@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-struct TScannedFolder;
+class TScannedFolder;
 
 // One video as the folder scan found it. Copied by value.
 struct TFileInfo {
@@ -92,11 +92,12 @@ public:
     // is not a regular file.
     std::optional<TFileInfo> DescribeFile(const std::string& path) const;
 
-    // Starts reading the entries of `folder` on a thread of its own; the
-    // next ScanFolder of that folder takes them instead of reading the
-    // folder then. For a caller that knows which folders it is about to
-    // load while it has other work to do first; DropListedAhead ends what
-    // was not taken, so no listing serves a later scan.
+    // Starts reading the entries of `folder` on a thread of its own (where
+    // one can be had); the next ScanFolder of that folder takes them
+    // instead of reading the folder then. For a caller that knows which
+    // folders it is about to load while it has other work to do first.
+    // DropListedAhead lets go of what was not taken, waiting for a read
+    // still under way, so no listing serves a later scan.
     void ListAhead(const std::string& folder);
     void DropListedAhead() { FListedAhead.clear(); }
 
@@ -185,8 +186,9 @@ public:
     [[nodiscard]] TCopyResult Write(const std::string& Source, const std::string& Dest,
                                     std::optional<TWrittenCopy>& written);
     // What Run would have reported had the commit of the copy to Dest
-    // failed with `error`: a write failure naming Dest, ShowError told.
-    [[nodiscard]] TCopyResult CommitFailure(const std::string& Dest, int error) const;
+    // failed with `error`: a write failure naming Dest, ShowError told
+    // unless `tell` is false.
+    [[nodiscard]] TCopyResult CommitFailure(const std::string& Dest, int error, bool tell = true) const;
 
     std::string FailureText;
 

@@ -14,8 +14,11 @@ TDeliveryOutcome Deliver(TDeliveryRequest& request)
     TDeliveryOutcome outcome;
     if (request.Written) {
         outcome.VideoError = request.Written->Commit();
-        if (outcome.VideoError != 0)
+        if (outcome.VideoError != 0) {
+            // Its file goes now, before anyone is told (and a box waits).
+            request.Written.reset();
             return outcome;
+        }
     }
     const std::string target = ThumbnailPathFor(request.Dest);
     const TFileInfo& source = request.Source;

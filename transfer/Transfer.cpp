@@ -73,8 +73,10 @@ public:
 
     // False when the batch must not go on; FResult says why.
     bool Transfer(const TBatchItem& item);
-    // Delivers the video still under way, if any. False when it failed.
-    bool FinishPending();
+    // Delivers the video still under way, if any. False when it failed;
+    // `dropped`, the copy written meanwhile, is then let go (its staged
+    // file removed) before the failure is told.
+    bool FinishPending(std::optional<TWrittenCopy>* dropped = nullptr);
 
     TBatchResult FResult;
 
@@ -126,10 +128,14 @@ bool TTransferRun::Transfer(const TBatchItem& item)
     }
     TFileInfo record = item.Info;
     std::optional<TWrittenCopy> written;
+    // A conversion names its file itself, so it waits for the video before
+    // it: should that one fail, nothing of this one may stay.
+    if (converting && !FinishPending())
+        return false;
     const bool copied = converting ? ConvertVideo(item, *dest, record) : CopyVideo(item.Info, *dest, written);
     // The video before this one ends first, and its failure is the
     // batch's: this copy is then dropped, and with it its staged file.
-    if (!FinishPending() || !copied)
+    if (!FinishPending(&written) || !copied)
         return false;
 
     // Any error from here on (a row that cannot be built) stops the batch
@@ -156,20 +162,35 @@ void TTransferRun::StartDelivery(const TBatchItem& item, TFileInfo record, const
     FPending.emplace(TPendingDelivery{item, std::move(record), dest, FProgress.BatchIndex(), std::move(delivery)});
 }
 
-bool TTransferRun::FinishPending()
+bool TTransferRun::FinishPending(std::optional<TWrittenCopy>* dropped)
 {
     if (!FPending)
         return true;
     TPendingDelivery pending = std::move(*FPending);
     FPending.reset();
-    // Should a turn throw, dropping the delivery waits for its thread.
-    const TDeliveryOutcome outcome = pending.Delivery.Wait(FCopier.OnTurn);
-    if (outcome.VideoError != 0) {
-        TCopyResult failed = FCopier.CommitFailure(pending.Dest, outcome.VideoError);
-        FCopier.FailureText = failed.Text;
-        Fail(std::move(failed.Text), std::move(failed.Path), failed.Error);
-        FResult.FailureShown = failed.Shown;
+    // The copy written meanwhile goes before the failure is told.
+    const auto failed = [&](std::string text, int error) {
+        if (dropped != nullptr)
+            dropped->reset();
+        Fail(std::move(text), pending.Dest, error);
         return false;
+    };
+    TDeliveryOutcome outcome;
+    try {
+        // Should a turn throw, dropping the delivery waits for its thread.
+        outcome = pending.Delivery.Wait(FCopier.OnTurn);
+    } catch (const std::exception& error) {
+        return failed(pending.Dest + ": " + error.what(), 0);
+    }
+    if (outcome.VideoError != 0) {
+        if (dropped != nullptr)
+            dropped->reset();
+        // One box for the batch: the copy that went on meanwhile may have
+        // shown its own already.
+        TCopyResult commit = FCopier.CommitFailure(pending.Dest, outcome.VideoError, !FResult.FailureShown);
+        FCopier.FailureText = commit.Text;
+        FResult.FailureShown = FResult.FailureShown || commit.Shown;
+        return failed(std::move(commit.Text), commit.Error);
     }
     try {
         TFileInfo& record = pending.Record;
@@ -181,8 +202,7 @@ bool TTransferRun::FinishPending()
         if (FHooks.Arrived)
             FHooks.Arrived(pending.Item, record, sourceDeleted);
     } catch (const std::exception& error) {
-        Fail(pending.Dest + ": " + error.what(), pending.Dest);
-        return false;
+        return failed(pending.Dest + ": " + error.what(), 0);
     }
     return true;
 }

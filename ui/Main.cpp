@@ -24,6 +24,7 @@
 #include <QShowEvent>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -36,9 +37,11 @@ bool HasNonBlank(const std::string& text)
 
 // A scanner that starts reading the folders the first show is about to
 // load while the window builds its controls: the folder given, else the
-// remembered one, and the video folder of the last removable drive, else
-// of the remembered drive. Only a guess made early: the first show still
-// decides what it loads, and drops what it did not take.
+// remembered one, and the video folder of the last removable drive. Only
+// a guess made early: the first show still decides what it loads, and
+// drops what it did not take. A remembered drive that is not removable
+// is not read ahead: its load starts with a notice, which may stay up for
+// long, and its listing would be old by the time it is taken.
 std::unique_ptr<TListFiles> ScannerReadingAhead(const std::string& startFolder)
 {
     auto scanner = std::make_unique<TListFiles>();
@@ -46,18 +49,9 @@ std::unique_ptr<TListFiles> ScannerReadingAhead(const std::string& startFolder)
     if (platform::IsDirectory(folder))
         scanner->ListAhead(folder);
     const std::vector<DriveInfo> drives = ListDrives();
-    std::optional<std::string> drive;
-    for (auto entry = drives.rbegin(); entry != drives.rend() && !drive; ++entry) {
-        if (entry->removable)
-            drive = entry->mountPoint;
-    }
-    const std::string remembered = Settings::Read("PSPDrive").value_or(std::string());
-    for (const DriveInfo& entry : drives) {
-        if (!drive && !remembered.empty() && entry.mountPoint == remembered)
-            drive = remembered;
-    }
-    if (drive && IsMounted(*drive))
-        scanner->ListAhead(THandheldFolder::OnDrive(*drive).Path());
+    const auto handheld = std::find_if(drives.rbegin(), drives.rend(), [](const DriveInfo& drive) { return drive.removable; });
+    if (handheld != drives.rend() && IsMounted(handheld->mountPoint))
+        scanner->ListAhead(THandheldFolder::OnDrive(handheld->mountPoint).Path());
     return scanner;
 }
 

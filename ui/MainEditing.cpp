@@ -118,7 +118,8 @@ void TfrmVantrel::lvEdited(TPaneSide pane, int row, const std::string& text)
     QMetaObject::invokeMethod(this, [this, pane, mode, path, text] {
         const TPaneModel& model = Pane(pane).Pane();
         for (int current = 0; current < model.RowCount(); ++current) {
-            if (model.RecordAt(current).FullPath != path)
+            // The path alone: a row only listed so far stays undescribed.
+            if (model.Row(current).Info->FileInfo.FullPath != path)
                 continue;
             if (mode == TEditMode::Title)
                 CommitTitle(pane, current, text);

@@ -64,12 +64,20 @@ int TPaneListModel::AddRow(const TFileInfo& info, const std::optional<TThumbnail
     AnnounceAppended();
     // A sorted pane that lost its order (the other pane changed the shared
     // key, a record was edited) is put in order first; then the row goes
-    // where a binary search puts it, announced as one inserted row.
+    // where a binary search puts it, announced as one inserted row. A
+    // record only listed is read first when the order needs its facts, so
+    // the place announced is the place the pane gives it.
     if (FPane.NeedsReorder(sort))
         Rearrange([&] { return FPane.Reorder(sort); });
-    const int position = FPane.PlaceFor(info, sort);
+    std::optional<TFileInfo> described;
+    if (FPane.IsSorted() && info.Listing && SortReadsFacts(sort)) {
+        described = info;
+        DescribeListed(*described);
+    }
+    const TFileInfo& placed = described ? *described : info;
+    const int position = FPane.PlaceFor(placed, sort);
     beginInsertRows(QModelIndex(), position, position);
-    FPane.AddRow(info, thumbnail, sort);
+    FPane.AddRow(placed, thumbnail, sort);
     FAnnounced = FPane.RowCount();
     endInsertRows();
     return position;

@@ -263,6 +263,18 @@ TEST_F(TransferTest, AVideoWhoseCopyCannotBeNamedFailsTheBatchAndTheNextCopyIsDr
         if (source == FComputer + "b.mp4" && !Exists(FHandheld + "M4V00001.MP4"))
             WriteFile(FHandheld + "M4V00001.MP4", "another program's file");
     };
+    const auto listing = [this] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(FHandheld))
+            names.push_back(entry.path().filename().string());
+        return names;
+    };
+    // The box waits for the user: by then nothing of either copy is left.
+    std::vector<std::string> atTheBox;
+    recorder.Copier.ShowError = [&](const std::string& text) {
+        recorder.Boxes.push_back(text);
+        atTheBox = listing();
+    };
     int highest = 0;
 
     const TBatchResult result = recorder.Run(
@@ -279,10 +291,8 @@ TEST_F(TransferTest, AVideoWhoseCopyCannotBeNamedFailsTheBatchAndTheNextCopyIsDr
     EXPECT_TRUE(Exists(FComputer + "b.mp4") && Exists(FComputer + "b.THM") && Exists(FComputer + "a.mp4"));
     EXPECT_EQ(ReadFile(FHandheld + "M4V00001.MP4"), "another program's file");
     // The second video was written whole but is dropped with the batch.
-    std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(FHandheld))
-        left.push_back(entry.path().filename().string());
-    EXPECT_EQ(left, (std::vector<std::string>{"M4V00001.MP4"}));
+    EXPECT_EQ(atTheBox, (std::vector<std::string>{"M4V00001.MP4"}));
+    EXPECT_EQ(listing(), (std::vector<std::string>{"M4V00001.MP4"}));
 }
 
 TEST_F(TransferTest, StopWhileAVideoCopiesLeavesNoPartialFileAndNoBox)
@@ -583,6 +593,32 @@ TEST_F(TransferTest, APlannedVideoIsConvertedAndAMoveDeletesItsSourceOnlyOnceThe
     EXPECT_TRUE(Exists(FHandheld + "M4V00001.THM"));
     EXPECT_FALSE(Exists(FComputer + "phone.mp4"));
     EXPECT_EQ(recorder.RemovedRows, std::vector<int>{0});
+}
+
+TEST_F(TransferTest, AConversionWaitsForTheVideoBeforeItSoThatItsFailureLeavesNothingOfIt)
+{
+    // A conversion names its own file: it may not start while the copy
+    // before it can still fail (here its name is taken while it copies).
+    TBatchSnapshot snapshot =
+        Snapshot({ComputerVideo(FComputer, "a.mp4", 100, true, 0), PhoneVideo(FComputer, "phone.mp4", "1")});
+    PlanConversions(snapshot, UnplayableItems(snapshot));
+    ASSERT_TRUE(snapshot.Items[1].Convert);
+    TRecorder recorder;
+    recorder.Copier.OnProgress = [this](int, const std::string& source) {
+        if (source == FComputer + "a.mp4" && !Exists(FHandheld + "M4V00001.MP4"))
+            WriteFile(FHandheld + "M4V00001.MP4", "another program's file");
+    };
+    int highest = 0;
+
+    const TBatchResult result = recorder.Run(TTransferWay::ToHandheld, TTransferKind::Copy, FHandheld, snapshot, &highest);
+
+    EXPECT_EQ(result.Outcome, TBatchOutcome::Failed);
+    EXPECT_EQ(result.FailurePath, FHandheld + "M4V00001.MP4");
+    EXPECT_TRUE(recorder.Arrived.empty());
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(FHandheld))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, (std::vector<std::string>{"M4V00001.MP4"}));
 }
 
 TEST_F(TransferTest, AStopWhileAVideoConvertsLeavesNothingAndKeepsTheSource)

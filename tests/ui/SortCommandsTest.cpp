@@ -5,6 +5,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -108,6 +109,26 @@ TEST_F(SortCommandsTest, TheLastKeyChosenOrdersBothPanesAtTheirNextLoad)
     EXPECT_THAT(Handheld(), ElementsAre("M4V00002.MP4", "M4V00003.MP4", "M4V00001.MP4"));
     EXPECT_TRUE(Ticked("actPCTitleAsc"));
     EXPECT_EQ(FWindow->SortState(), (TSortState{TSortKey::skSize, true}));
+}
+
+TEST_F(SortCommandsTest, ALoadIntoAPaneSortedByItsFilesFactsAnnouncesEachRowWhereItLands)
+{
+    // The load lists names only; the place of each row by size is known
+    // once its file is read, and is the place the view is told of.
+    Run("actPCSizeDesc");
+    QAbstractItemModel& rows = *FWindow->Pane(TPaneSide::Computer).model();
+    std::vector<std::string> announced;
+    QObject::connect(&rows, &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int last) {
+        for (int row = first; row <= last; ++row)
+            announced.push_back(FWindow->Pane(TPaneSide::Computer).Pane().Row(row).Info->FileInfo.FileName);
+    });
+
+    Run("actRefresh");
+
+    EXPECT_THAT(Computer(), ElementsAre("a.MP4", "c.MP4", "b.MP4"));
+    // Each announced row is the row just added, so every name comes once.
+    std::sort(announced.begin(), announced.end());
+    EXPECT_THAT(announced, ElementsAre("a.MP4", "b.MP4", "c.MP4"));
 }
 
 TEST_F(SortCommandsTest, NoSortKeepsTheOrderUntilTheNextLoad)
