@@ -18,6 +18,18 @@ TPlayabilityJob JobFor(const TPaneRow& row)
     return {row.Info->FileInfo.FullPath, row.Playability};
 }
 
+// Jobs for the rows from `from` up to `end` (not included) that were not
+// asked about yet, marking them asked.
+std::vector<TPlayabilityJob> UnaskedRows(const TPaneModel& pane, int from, int end)
+{
+    std::vector<TPlayabilityJob> jobs;
+    for (int row = std::max(from, 0); row < std::min(end, pane.RowCount()); ++row) {
+        if (pane.Row(row).Playability->MarkAsked())
+            jobs.push_back(JobFor(pane.Row(row)));
+    }
+    return jobs;
+}
+
 } // namespace
 
 std::pair<int, int> TPaneView::RowsInView() const
@@ -36,13 +48,7 @@ void TPaneView::CheckRows()
     // the rest follow in pane order, a slice of records a turn, so a pane
     // of many thousand rows never holds an event up.
     const auto [first, last] = RowsInView();
-    std::vector<TPlayabilityJob> inView;
-    for (int row = std::max(first, 0); row <= last && row < FPane.RowCount(); ++row) {
-        const TPaneRow& paneRow = FPane.Row(row);
-        if (paneRow.Playability->MarkAsked())
-            inView.push_back(JobFor(paneRow));
-    }
-    FChecker->Ask(std::move(inView), true);
+    FChecker->Ask(UnaskedRows(FPane, first, last + 1), true);
     FCheckFrom = 0;
     CheckMoreRows();
 }
@@ -51,13 +57,7 @@ void TPaneView::CheckMoreRows()
 {
     constexpr int kRowsPerTurn = 2000;
     const int end = std::min(FPane.RowCount(), FCheckFrom + kRowsPerTurn);
-    std::vector<TPlayabilityJob> jobs;
-    for (int row = FCheckFrom; row < end; ++row) {
-        const TPaneRow& paneRow = FPane.Row(row);
-        if (paneRow.Playability->MarkAsked())
-            jobs.push_back(JobFor(paneRow));
-    }
-    FChecker->Ask(std::move(jobs), false);
+    FChecker->Ask(UnaskedRows(FPane, FCheckFrom, end), false);
     FCheckFrom = end;
     if (end < FPane.RowCount() && !std::exchange(FMoreChecksQueued, true)) {
         QTimer::singleShot(0, this, [this] {
