@@ -182,9 +182,9 @@ TPaneView::~TPaneView()
 int TPaneView::AddRow(const TFileInfo& info, const std::optional<TThumbnail>& thumbnail, const TSortState& sort)
 {
     const QScopedValueRollback keepFlags(FShowingSelection, true);
-    // Inside a bracket the rows are announced when it closes.
+    // Inside a bracket the rows are announced, and the pane checked, when
+    // it closes.
     const int row = FRows.AddRow(info, thumbnail, sort, FUpdateDepth > 0);
-    // Inside a bracket the whole pane is asked for when it closes.
     if (FUpdateDepth == 0)
         QueueCheck();
     return row;
